@@ -132,7 +132,10 @@ QString historyQuery(const std::optional<HistoryKind> &type, const QString &sear
 
 } // namespace
 
-APIClient::APIClient() : APIClient(ServiceBaseURL::fromEnvironment()) {}
+APIClient::APIClient()
+    : APIClient(ServiceBaseURL::fromEnvironment())
+{
+}
 
 APIClient::APIClient(QUrl baseURL, std::chrono::milliseconds transferTimeout)
     : m_baseURL(std::move(baseURL))
@@ -145,7 +148,8 @@ bool APIClient::isSafeBillingURL(const QUrl &url)
     return url.scheme().toLower() == QLatin1String("https") && !url.host().isEmpty();
 }
 
-QCoro::Task<Result<APIClient::Answer>> APIClient::send(Request request, CancellationToken cancel)
+QCoro::Task<Result<APIClient::Answer>> APIClient::send(const Request &request,
+                                                       CancellationToken cancel)
 {
     // The path goes after the base URL's own path, one component at a time.
     QUrl url = m_baseURL;
@@ -218,8 +222,7 @@ ServiceError APIClient::errorForStatus(const Request &request, const Answer &ans
     if (request.readsSubscriptionRequired && answer.status == 402) {
         const auto envelope = decodeBody<BillingErrorEnvelope>(answer.body);
         if (envelope && isSafeBillingURL(envelope.value().billingURL)) {
-            return ServiceError::subscriptionRequired(request.family,
-                                                      envelope.value().error.detail,
+            return ServiceError::subscriptionRequired(request.family, envelope.value().error.detail,
                                                       envelope.value().billingURL);
         }
     }
@@ -230,14 +233,13 @@ ServiceError APIClient::errorForStatus(const Request &request, const Answer &ans
 }
 
 QCoro::Task<Result<BillingResponse>> APIClient::fetchBilling(QString accessToken,
-                                                              CancellationToken cancel)
+                                                             CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "GET",
-                       .path = QStringLiteral("api/billing"),
-                       .family = ErrorFamily::Billing,
-                       .accessToken = accessToken},
-                      cancel);
+    const Request request{.method = "GET",
+                          .path = QStringLiteral("api/billing"),
+                          .family = ErrorFamily::Billing,
+                          .accessToken = accessToken};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -249,15 +251,14 @@ QCoro::Task<Result<BillingResponse>> APIClient::fetchBilling(QString accessToken
 }
 
 QCoro::Task<Result<QUrl>> APIClient::createCheckout(BillingPlanID plan, QString accessToken,
-                                                     CancellationToken cancel)
+                                                    CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "POST",
-                       .path = QStringLiteral("api/billing/checkout"),
-                       .family = ErrorFamily::Billing,
-                       .body = BillingCheckoutRequest{.plan = plan}.toJson(),
-                       .accessToken = accessToken},
-                      cancel);
+    const Request request{.method = "POST",
+                          .path = QStringLiteral("api/billing/checkout"),
+                          .family = ErrorFamily::Billing,
+                          .body = BillingCheckoutRequest{.plan = plan}.toJson(),
+                          .accessToken = accessToken};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -270,12 +271,11 @@ QCoro::Task<Result<QUrl>> APIClient::createCheckout(BillingPlanID plan, QString 
 
 QCoro::Task<Result<QUrl>> APIClient::createPortal(QString accessToken, CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "POST",
-                       .path = QStringLiteral("api/billing/portal"),
-                       .family = ErrorFamily::Billing,
-                       .accessToken = accessToken},
-                      cancel);
+    const Request request{.method = "POST",
+                          .path = QStringLiteral("api/billing/portal"),
+                          .family = ErrorFamily::Billing,
+                          .accessToken = accessToken};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -286,17 +286,17 @@ QCoro::Task<Result<QUrl>> APIClient::createPortal(QString accessToken, Cancellat
     co_return portal.value().portalURL;
 }
 
-QCoro::Task<Result<HistoryListResponse>>
-APIClient::fetchHistory(std::optional<HistoryKind> type, QString search, qint64 page,
-                        QString accessToken, CancellationToken cancel)
+QCoro::Task<Result<HistoryListResponse>> APIClient::fetchHistory(std::optional<HistoryKind> type,
+                                                                 QString search, qint64 page,
+                                                                 QString accessToken,
+                                                                 CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "GET",
-                       .path = QStringLiteral("api/history"),
-                       .family = ErrorFamily::History,
-                       .query = historyQuery(type, search, page),
-                       .accessToken = accessToken},
-                      cancel);
+    const Request request{.method = "GET",
+                          .path = QStringLiteral("api/history"),
+                          .family = ErrorFamily::History,
+                          .query = historyQuery(type, search, page),
+                          .accessToken = accessToken};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -313,14 +313,13 @@ APIClient::fetchHistory(std::optional<HistoryKind> type, QString search, qint64 
 }
 
 QCoro::Task<Result<HistoryEntry>> APIClient::fetchHistoryEntry(qint64 id, QString accessToken,
-                                                                CancellationToken cancel)
+                                                               CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "GET",
-                       .path = QStringLiteral("api/history/") + QString::number(id),
-                       .family = ErrorFamily::History,
-                       .accessToken = accessToken},
-                      cancel);
+    const Request request{.method = "GET",
+                          .path = QStringLiteral("api/history/") + QString::number(id),
+                          .family = ErrorFamily::History,
+                          .accessToken = accessToken};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -332,15 +331,14 @@ QCoro::Task<Result<HistoryEntry>> APIClient::fetchHistoryEntry(qint64 id, QStrin
 }
 
 QCoro::Task<Result<void>> APIClient::deleteHistoryEntry(qint64 id, QString accessToken,
-                                                         CancellationToken cancel)
+                                                        CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "DELETE",
-                       .path = QStringLiteral("api/history/") + QString::number(id),
-                       .family = ErrorFamily::History,
-                       .accessToken = accessToken,
-                       .successStatus = 204},
-                      cancel);
+    const Request request{.method = "DELETE",
+                          .path = QStringLiteral("api/history/") + QString::number(id),
+                          .family = ErrorFamily::History,
+                          .accessToken = accessToken,
+                          .successStatus = 204};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -349,13 +347,12 @@ QCoro::Task<Result<void>> APIClient::deleteHistoryEntry(qint64 id, QString acces
 
 QCoro::Task<Result<void>> APIClient::clearHistory(QString accessToken, CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "DELETE",
-                       .path = QStringLiteral("api/history"),
-                       .family = ErrorFamily::History,
-                       .accessToken = accessToken,
-                       .successStatus = 204},
-                      cancel);
+    const Request request{.method = "DELETE",
+                          .path = QStringLiteral("api/history"),
+                          .family = ErrorFamily::History,
+                          .accessToken = accessToken,
+                          .successStatus = 204};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -364,13 +361,12 @@ QCoro::Task<Result<void>> APIClient::clearHistory(QString accessToken, Cancellat
 
 QCoro::Task<Result<void>> APIClient::requestOTP(QString email, CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "POST",
-                       .path = QStringLiteral("api/auth/otp/request"),
-                       .family = ErrorFamily::Auth,
-                       .body = OTPRequest{.email = email}.toJson(),
-                       .successStatus = 202},
-                      cancel);
+    const Request request{.method = "POST",
+                          .path = QStringLiteral("api/auth/otp/request"),
+                          .family = ErrorFamily::Auth,
+                          .body = OTPRequest{.email = email}.toJson(),
+                          .successStatus = 202};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -382,14 +378,13 @@ QCoro::Task<Result<void>> APIClient::requestOTP(QString email, CancellationToken
 }
 
 QCoro::Task<Result<TokenPair>> APIClient::verifyOTP(QString email, QString code,
-                                                     CancellationToken cancel)
+                                                    CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "POST",
-                       .path = QStringLiteral("api/auth/otp/verify"),
-                       .family = ErrorFamily::Auth,
-                       .body = OTPVerification{.email = email, .code = code}.toJson()},
-                      cancel);
+    const Request request{.method = "POST",
+                          .path = QStringLiteral("api/auth/otp/verify"),
+                          .family = ErrorFamily::Auth,
+                          .body = OTPVerification{.email = email, .code = code}.toJson()};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -398,12 +393,11 @@ QCoro::Task<Result<TokenPair>> APIClient::verifyOTP(QString email, QString code,
 
 QCoro::Task<Result<TokenPair>> APIClient::refresh(QString refreshToken, CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "POST",
-                       .path = QStringLiteral("api/auth/refresh"),
-                       .family = ErrorFamily::Auth,
-                       .body = RefreshTokenRequest{.refreshToken = refreshToken}.toJson()},
-                      cancel);
+    const Request request{.method = "POST",
+                          .path = QStringLiteral("api/auth/refresh"),
+                          .family = ErrorFamily::Auth,
+                          .body = RefreshTokenRequest{.refreshToken = refreshToken}.toJson()};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -412,13 +406,12 @@ QCoro::Task<Result<TokenPair>> APIClient::refresh(QString refreshToken, Cancella
 
 QCoro::Task<Result<void>> APIClient::revoke(QString refreshToken, CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "DELETE",
-                       .path = QStringLiteral("api/auth/session"),
-                       .family = ErrorFamily::Auth,
-                       .body = RefreshTokenRequest{.refreshToken = refreshToken}.toJson(),
-                       .successStatus = 204},
-                      cancel);
+    const Request request{.method = "DELETE",
+                          .path = QStringLiteral("api/auth/session"),
+                          .family = ErrorFamily::Auth,
+                          .body = RefreshTokenRequest{.refreshToken = refreshToken}.toJson(),
+                          .successStatus = 204};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -426,14 +419,13 @@ QCoro::Task<Result<void>> APIClient::revoke(QString refreshToken, CancellationTo
 }
 
 QCoro::Task<Result<QList<TranslationLanguage>>> APIClient::fetchLanguages(QString accessToken,
-                                                                           CancellationToken cancel)
+                                                                          CancellationToken cancel)
 {
-    const auto answer =
-        co_await send({.method = "GET",
-                       .path = QStringLiteral("api/languages"),
-                       .family = ErrorFamily::Languages,
-                       .accessToken = accessToken},
-                      cancel);
+    const Request request{.method = "GET",
+                          .path = QStringLiteral("api/languages"),
+                          .family = ErrorFamily::Languages,
+                          .accessToken = accessToken};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
@@ -444,36 +436,36 @@ QCoro::Task<Result<QList<TranslationLanguage>>> APIClient::fetchLanguages(QStrin
     co_return std::move(catalogue).value().languages;
 }
 
-QCoro::Task<Result<QString>> APIClient::translate(TranslationRequest request, QString accessToken,
-                                                   CancellationToken cancel)
+QCoro::Task<Result<QString>> APIClient::translate(TranslationRequest translation,
+                                                  QString accessToken, CancellationToken cancel)
 {
-    const auto answer = co_await send({.method = "POST",
-                                       .path = QStringLiteral("api/translate"),
-                                       .family = ErrorFamily::Translation,
-                                       .body = request.toJson(),
-                                       .accessToken = accessToken,
-                                       .readsSubscriptionRequired = true},
-                                      cancel);
+    const Request request{.method = "POST",
+                          .path = QStringLiteral("api/translate"),
+                          .family = ErrorFamily::Translation,
+                          .body = translation.toJson(),
+                          .accessToken = accessToken,
+                          .readsSubscriptionRequired = true};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }
-    const auto translation = decodeBody<TranslationResponse>(answer.value().body);
-    if (!translation || isBlank(translation.value().translation)) {
+    const auto answered = decodeBody<TranslationResponse>(answer.value().body);
+    if (!answered || isBlank(answered.value().translation)) {
         co_return ServiceError::invalidResponse(ErrorFamily::Translation);
     }
-    co_return translation.value().translation;
+    co_return answered.value().translation;
 }
 
 QCoro::Task<Result<QString>> APIClient::improve(QString text, QString accessToken,
-                                                 CancellationToken cancel)
+                                                CancellationToken cancel)
 {
-    const auto answer = co_await send({.method = "POST",
-                                       .path = QStringLiteral("api/improve"),
-                                       .family = ErrorFamily::Writing,
-                                       .body = ImproveRequest{.text = text}.toJson(),
-                                       .accessToken = accessToken,
-                                       .readsSubscriptionRequired = true},
-                                      cancel);
+    const Request request{.method = "POST",
+                          .path = QStringLiteral("api/improve"),
+                          .family = ErrorFamily::Writing,
+                          .body = ImproveRequest{.text = text}.toJson(),
+                          .accessToken = accessToken,
+                          .readsSubscriptionRequired = true};
+    const auto answer = co_await send(request, cancel);
     if (!answer) {
         co_return answer.error();
     }

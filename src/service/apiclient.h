@@ -49,7 +49,7 @@ public:
     QCoro::Task<Result<void>> revoke(QString refreshToken, CancellationToken cancel = {}) override;
     QCoro::Task<Result<QList<TranslationLanguage>>>
     fetchLanguages(QString accessToken, CancellationToken cancel = {}) override;
-    QCoro::Task<Result<QString>> translate(TranslationRequest request, QString accessToken,
+    QCoro::Task<Result<QString>> translate(TranslationRequest translation, QString accessToken,
                                            CancellationToken cancel = {}) override;
     QCoro::Task<Result<QString>> improve(QString text, QString accessToken,
                                          CancellationToken cancel = {}) override;
@@ -73,7 +73,10 @@ private:
     };
 
     // Sends the request; the answer for its success status, or the error.
-    QCoro::Task<Result<Answer>> send(Request request, CancellationToken cancel);
+    // `request` is taken by reference: GCC 12 mis-destroys aggregate temporaries
+    // passed by value into a coroutine, so callers keep a named request alive
+    // across the await.
+    QCoro::Task<Result<Answer>> send(const Request &request, CancellationToken cancel);
     static ServiceError errorForStatus(const Request &request, const Answer &answer);
 
     QUrl m_baseURL;

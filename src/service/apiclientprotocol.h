@@ -29,8 +29,8 @@ public:
     virtual QCoro::Task<Result<QUrl>> createPortal(QString accessToken,
                                                    CancellationToken cancel = {}) = 0;
     virtual QCoro::Task<Result<HistoryListResponse>>
-    fetchHistory(std::optional<HistoryKind> type, QString search, qint64 page,
-                 QString accessToken, CancellationToken cancel = {}) = 0;
+    fetchHistory(std::optional<HistoryKind> type, QString search, qint64 page, QString accessToken,
+                 CancellationToken cancel = {}) = 0;
     virtual QCoro::Task<Result<HistoryEntry>> fetchHistoryEntry(qint64 id, QString accessToken,
                                                                 CancellationToken cancel = {}) = 0;
     virtual QCoro::Task<Result<void>> deleteHistoryEntry(qint64 id, QString accessToken,

@@ -37,7 +37,8 @@ Result<AuthSession> AuthSession::fromJson(const nlohmann::json &json)
         .refreshExpiresAt = fromReferenceSeconds(fields.number("refreshExpiresAt")),
     };
     // A number too large for an instant would not read back as written.
-    if (fields.ok() && (!session.accessExpiresAt.isValid() || !session.refreshExpiresAt.isValid())) {
+    if (fields.ok() &&
+        (!session.accessExpiresAt.isValid() || !session.refreshExpiresAt.isValid())) {
         return ServiceError::decoding(QStringLiteral("The saved session holds an invalid date."));
     }
     return fields.finish(std::move(session));

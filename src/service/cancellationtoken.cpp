@@ -11,7 +11,10 @@ Q_SIGNALS:
     void triggered();
 };
 
-CancellationToken::CancellationToken() : m_state(std::make_shared<State>()) {}
+CancellationToken::CancellationToken()
+    : m_state(std::make_shared<State>())
+{
+}
 
 void CancellationToken::cancel() const
 {

@@ -15,7 +15,8 @@ QString toQString(const nlohmann::json &value)
 
 } // namespace
 
-JsonFields::JsonFields(const nlohmann::json &object, QString context) : m_object(object)
+JsonFields::JsonFields(const nlohmann::json &object, QString context)
+    : m_object(object)
 {
     if (!object.is_object()) {
         m_failure = context.isEmpty() ? QStringLiteral("The data is not a JSON object.")

@@ -114,8 +114,8 @@ private:
     {
         if (!nested) {
             if (ok()) {
-                m_failure = QStringLiteral("\"%1\": %2")
-                                .arg(QString::fromUtf8(key), nested.error().text());
+                m_failure =
+                    QStringLiteral("\"%1\": %2").arg(QString::fromUtf8(key), nested.error().text());
             }
             return {};
         }

@@ -12,8 +12,14 @@ namespace Tolvan {
 template<typename T>
 class Result {
 public:
-    Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
-    Result(ServiceError error) : m_state(std::in_place_index<1>, std::move(error)) {}
+    Result(T value)
+        : m_state(std::in_place_index<0>, std::move(value))
+    {
+    }
+    Result(ServiceError error)
+        : m_state(std::in_place_index<1>, std::move(error))
+    {
+    }
 
     bool isOk() const { return m_state.index() == 0; }
     explicit operator bool() const { return isOk(); }
@@ -31,7 +37,10 @@ template<>
 class Result<void> {
 public:
     Result() = default;
-    Result(ServiceError error) : m_error(std::move(error)) {}
+    Result(ServiceError error)
+        : m_error(std::move(error))
+    {
+    }
 
     bool isOk() const { return !m_error; }
     explicit operator bool() const { return isOk(); }

@@ -53,7 +53,11 @@ public:
     bool operator==(const ServiceError &) const = default;
 
 private:
-    ServiceError(Kind kind, ErrorFamily family) : m_kind(kind), m_family(family) {}
+    ServiceError(Kind kind, ErrorFamily family)
+        : m_kind(kind)
+        , m_family(family)
+    {
+    }
 
     Kind m_kind;
     ErrorFamily m_family;

@@ -21,12 +21,9 @@ Result<TokenPair> TokenPair::fromJson(const nlohmann::json &json)
 nlohmann::json TokenPair::toJson() const
 {
     return {
-        {"access_token", accessToken.toStdString()},
-        {"refresh_token", refreshToken.toStdString()},
-        {"token_type", tokenType.toStdString()},
-        {"expires_in", expiresIn},
-        {"refresh_expires_in", refreshExpiresIn},
-        {"user", user.toJson()},
+        {"access_token", accessToken.toStdString()}, {"refresh_token", refreshToken.toStdString()},
+        {"token_type", tokenType.toStdString()},     {"expires_in", expiresIn},
+        {"refresh_expires_in", refreshExpiresIn},    {"user", user.toJson()},
     };
 }
 

@@ -54,10 +54,22 @@ std::optional<Enum> lookUpValue(const RawTable<Enum, N> &table, const QString &r
 
 } // namespace
 
-QString rawValue(BillingPlanID value) { return lookUpRaw(billingPlanIDs, value); }
-QString rawValue(HistoryKind value) { return lookUpRaw(historyKinds, value); }
-QString rawValue(Workspace value) { return lookUpRaw(workspaces, value); }
-QString rawValue(AppAppearance value) { return lookUpRaw(appearances, value); }
+QString rawValue(BillingPlanID value)
+{
+    return lookUpRaw(billingPlanIDs, value);
+}
+QString rawValue(HistoryKind value)
+{
+    return lookUpRaw(historyKinds, value);
+}
+QString rawValue(Workspace value)
+{
+    return lookUpRaw(workspaces, value);
+}
+QString rawValue(AppAppearance value)
+{
+    return lookUpRaw(appearances, value);
+}
 
 template<>
 std::optional<BillingPlanID> fromRawValue(const QString &raw)

@@ -82,7 +82,8 @@ void ScriptedHttpServer::serve(QTcpSocket *socket)
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
         if (colon > 0) {
-            request.headers.append({lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed()});
+            request.headers.append(
+                {lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed()});
         }
     }
     const qsizetype length = request.header("Content-Length").toLongLong();
@@ -102,8 +103,8 @@ void ScriptedHttpServer::serve(QTcpSocket *socket)
         socket->abort();
         return;
     }
-    QByteArray answer = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' +
-                        reasonPhrase(reply.status) + "\r\n";
+    QByteArray answer =
+        "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
     answer += "Content-Type: application/json\r\n";
     answer += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     answer += "Connection: close\r\n\r\n";
