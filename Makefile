@@ -1,8 +1,18 @@
 BUILD_DIR ?= build
+SANITIZE_DIR ?= build-sanitize
+FUZZ_DIR ?= build-fuzz
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+# Seconds each fuzzer runs: long under `make fuzz`, a smoke run under `make test`.
+FUZZ_SECONDS ?= 60
+SMOKE_SECONDS ?= 5
 
-.PHONY: setup configure build test bench clean
+SANITIZER_ENV = \
+	ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0
+
+.PHONY: setup configure build test unit-test sanitize-test fuzz-smoke fuzz bench clean
 
 setup:
 	@scripts/setup
@@ -14,13 +24,37 @@ build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Every test, headless: no display is used, and each test that needs a
-# service (a keyring, a stand-in server) starts its own.
-test: build
+# service (a keyring, a stand-in server, an X server) starts its own. Then the
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and a short
+# run of every fuzzer.
+test: unit-test sanitize-test fuzz-smoke
+
+unit-test: build
 	@cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+sanitize-test: setup
+	@cmake -S . -B $(SANITIZE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOLVAN_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	@cd $(SANITIZE_DIR) && $(SANITIZER_ENV) QT_QPA_PLATFORM=offscreen \
+		ctest --output-on-failure -j $(JOBS)
+
+fuzz-build: setup
+	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTOLVAN_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_DIR) --target tolvan_fuzzers -j $(JOBS)
+
+fuzz-smoke: fuzz-build
+	@cd $(FUZZ_DIR) && TOLVAN_FUZZ_SECONDS=$(SMOKE_SECONDS) $(SANITIZER_ENV) \
+		ctest --output-on-failure -j $(JOBS)
+
+# Every fuzzer for FUZZ_SECONDS, one after another; findings land in $(FUZZ_DIR)/findings.
+fuzz: fuzz-build
+	@cd $(FUZZ_DIR) && TOLVAN_FUZZ_SECONDS=$(FUZZ_SECONDS) TOLVAN_FUZZ_REPORT=1 $(SANITIZER_ENV) \
+		ctest --output-on-failure -j 1
 
 bench: build
 	@cmake --build $(BUILD_DIR) --target tolvan_bench
 	@$(BUILD_DIR)/bench/tolvan_bench
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -108,7 +108,13 @@ std::optional<QDateTime> ServiceDateParsing::parse(QStringView text)
     if (!date.isValid() || !time.isValid()) {
         return std::nullopt;
     }
-    return QDateTime(date, time, QTimeZone(offsetSeconds)).toUTC();
+    // An offset can carry the edge years across a year boundary; keep only
+    // instants that can be written back in the same four-digit form.
+    const QDateTime instant = QDateTime(date, time, QTimeZone(offsetSeconds)).toUTC();
+    if (instant.date().year() < 1 || instant.date().year() > 9999) {
+        return std::nullopt;
+    }
+    return instant;
 }
 
 } // namespace Tolvan

@@ -1,6 +1,6 @@
 #include "systemclock.h"
 
-#include <QCoro/QCoroSignal>
+#include <QCoro/QCoroTimer>
 #include <QTimer>
 
 namespace Tolvan {
@@ -12,9 +12,9 @@ QDateTime SystemClock::now() const
 
 QCoro::Task<bool> SystemClock::sleep(std::chrono::milliseconds duration, CancellationToken cancel)
 {
-    if (cancel.isCancelled()) {
-        co_return false;
-    }
+    // QTimer counts in int milliseconds, so a long sleep (a month-long token)
+    // is taken a day at a time.
+    constexpr std::chrono::milliseconds longestTimer = std::chrono::hours(24);
     // QTimer runs on the monotonic clock, so a change of the wall clock does
     // not stretch or cut the sleep.
     QTimer timer;
@@ -22,8 +22,12 @@ QCoro::Task<bool> SystemClock::sleep(std::chrono::milliseconds duration, Cancell
     timer.setTimerType(Qt::PreciseTimer);
     // A cancelled sleep ends on the next turn of the event loop.
     const auto connection = cancel.onCancel(&timer, [&timer] { timer.start(0); });
-    timer.start(duration);
-    co_await qCoro(&timer, &QTimer::timeout);
+    while (!cancel.isCancelled() && duration.count() > 0) {
+        const auto step = std::min(duration, longestTimer);
+        duration -= step;
+        timer.start(step);
+        co_await timer;
+    }
     QObject::disconnect(connection);
     co_return !cancel.isCancelled();
 }

@@ -195,6 +195,9 @@ private Q_SLOTS:
         QTest::newRow("lower-case z") << "2025-03-01T12:30:45z" << QDateTime();
         QTest::newRow("February 30") << "2025-02-30T12:30:45Z" << QDateTime();
         QTest::newRow("hour 24") << "2025-03-01T24:00:00Z" << QDateTime();
+        QTest::newRow("past year 9999 in UTC") << "9999-12-31T23:30:00-01:00" << QDateTime();
+        QTest::newRow("before year 1 in UTC") << "0001-01-01T00:30:00+01:00" << QDateTime();
+        QTest::newRow("year 0") << "0000-06-01T00:00:00Z" << QDateTime();
         QTest::newRow("trailing text") << "2025-03-01T12:30:45Zx" << QDateTime();
         QTest::newRow("non-ASCII digit")
             << QString::fromUtf8("2025-03-01T12:30:4٥Z") << QDateTime();
