@@ -1,0 +1,53 @@
+#!/bin/sh
+# Runs a command inside a private X session: Xvfb on a free display with
+# openbox as its window manager. Both are stopped on the way out.
+set -eu
+
+workdir=$(mktemp -d)
+xvfb_pid=
+wm_pid=
+
+cleanup() {
+    [ -z "$wm_pid" ] || kill "$wm_pid" 2>/dev/null || true
+    [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true
+    wait 2>/dev/null || true
+    rm -rf "$workdir"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Xvfb picks a free display number and writes it once it accepts clients.
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 \
+    3>"$workdir/display" 2>"$workdir/xvfb.log" &
+xvfb_pid=$!
+tries=0
+until [ -s "$workdir/display" ]; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 200 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+        echo "Xvfb did not start:" >&2
+        cat "$workdir/xvfb.log" >&2
+        exit 1
+    fi
+    sleep 0.05
+done
+DISPLAY=":$(head -n 1 "$workdir/display")"
+export DISPLAY
+unset WAYLAND_DISPLAY XDG_SESSION_TYPE
+export QT_QPA_PLATFORM=xcb
+
+openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
+wm_pid=$!
+tries=0
+until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 200 ] || ! kill -0 "$wm_pid" 2>/dev/null; then
+        echo "openbox did not start:" >&2
+        cat "$workdir/openbox.log" >&2
+        exit 1
+    fi
+    sleep 0.05
+done
+
+status=0
+"$@" || status=$?
+exit "$status"
