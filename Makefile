@@ -49,8 +49,13 @@ fuzz-smoke: fuzz-build
 
 # Every fuzzer for FUZZ_SECONDS, one after another; findings land in $(FUZZ_DIR)/findings.
 fuzz: fuzz-build
-	@cd $(FUZZ_DIR) && TOLVAN_FUZZ_SECONDS=$(FUZZ_SECONDS) TOLVAN_FUZZ_REPORT=1 $(SANITIZER_ENV) \
+	@cd $(FUZZ_DIR) && TOLVAN_FUZZ_SECONDS=$(FUZZ_SECONDS) $(SANITIZER_ENV) \
 		ctest --output-on-failure -j 1
+	@for log in $(FUZZ_DIR)/findings/*/last-run.log; do \
+		printf '%s: ' "$$(basename "$$(dirname "$$log")")"; \
+		grep -E '^stat::number_of_executed_units' "$$log" | tr '\n' ' '; \
+		grep -oE 'cov: [0-9]+ ft: [0-9]+' "$$log" | tail -n 1; \
+	done
 
 bench: build
 	@cmake --build $(BUILD_DIR) --target tolvan_bench

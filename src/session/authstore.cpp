@@ -195,8 +195,8 @@ QCoro::Task<> AuthStore::runRefresh(QUuid generation, AuthSession session,
 {
     QPointer<AuthStore> self(this);
     const auto client = m_client;
-    const auto answer =
-        co_await client->refresh(session.tokens.refreshToken, flight->cancellation());
+    const CancellationToken cancel = flight->cancellation();
+    const auto answer = co_await client->refresh(session.tokens.refreshToken, cancel);
     if (self) {
         applyRefresh(generation, *flight, answer);
         // Only this refresh's own handle goes; a newer refresh keeps its own.
