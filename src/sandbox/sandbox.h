@@ -30,14 +30,16 @@ public:
     QUrl baseURL() const;
     QUrl pagesURL() const;
 
+    // Answers one request of the API port, as its endpoint does; fuzzers call
+    // it directly. Only after a successful start().
+    QCoro::Task<HttpReply> serve(HttpRequest request);
+
 Q_SIGNALS:
     // A sign-in code was "mailed": the outbox.
     void codeMailed(const QString &email, const QString &code);
 
 private:
     struct Parts;
-
-    QCoro::Task<HttpReply> serve(HttpRequest request);
 
     SandboxOptions m_options;
     std::shared_ptr<Clock> m_clock;
