@@ -86,7 +86,11 @@ Sandbox::Sandbox(SandboxOptions options, std::shared_ptr<Clock> clock, QObject *
 {
 }
 
-Sandbox::~Sandbox() = default;
+Sandbox::~Sandbox()
+{
+    // Requests held back by a delay fault end now instead of outliving us.
+    m_stopping.cancel();
+}
 
 bool Sandbox::start(QString *error)
 {
@@ -131,7 +135,10 @@ QCoro::Task<HttpReply> Sandbox::serve(HttpRequest request)
     }
     if (const auto fault = m_parts->faults.take(request.method, request.path)) {
         if (fault->delay.count() > 0) {
-            co_await m_clock->sleep(fault->delay, CancellationToken());
+            const CancellationToken stopping = m_stopping;
+            if (!co_await m_clock->sleep(fault->delay, stopping)) {
+                co_return HttpReply::dropped();
+            }
         }
         if (fault->drop) {
             co_return HttpReply::dropped();

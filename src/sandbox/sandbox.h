@@ -43,6 +43,7 @@ private:
 
     SandboxOptions m_options;
     std::shared_ptr<Clock> m_clock;
+    CancellationToken m_stopping;
     std::unique_ptr<SandboxDatabase> m_database;
     // Built on start; the stores in it hold the database connection.
     std::unique_ptr<Parts> m_parts;

@@ -31,20 +31,21 @@ QUrl ServiceBaseURL::fromEnvironment(QString *error)
     return resolve(qEnvironmentVariable(variableName), error);
 }
 
-QUrl ServiceBaseURL::resolve(const QString &configured, QString *error)
+QUrl ServiceBaseURL::resolve(const QString &configured, QString *error, const QString &setting)
 {
+    const QString name = setting.isEmpty() ? QLatin1String(variableName) : setting;
     const QUrl url(configured.trimmed(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() ||
         (scheme != QLatin1String("https") && scheme != QLatin1String("http"))) {
         return refuse(error, QStringLiteral("%1 must be an http or https address, such as "
                                             "https://tolvan.app/ (it is \"%2\").")
-                                 .arg(QLatin1String(variableName), configured));
+                                 .arg(name, configured));
     }
     if (scheme == QLatin1String("http") && !isLoopbackHost(url.host())) {
         return refuse(error, QStringLiteral("%1 may use plain http only for this machine "
                                             "(localhost, 127.0.0.1 or ::1); use https for %2.")
-                                 .arg(QLatin1String(variableName), url.host()));
+                                 .arg(name, url.host()));
     }
     return url;
 }

@@ -15,7 +15,10 @@ public:
     // The address to use, or an invalid URL and `error` set to a message that
     // names the variable.
     static QUrl fromEnvironment(QString *error = nullptr);
-    static QUrl resolve(const QString &configured, QString *error = nullptr);
+    // `setting` names where the text came from in the message (the variable
+    // when empty), e.g. a command-line option that overrides it.
+    static QUrl resolve(const QString &configured, QString *error = nullptr,
+                        const QString &setting = QString());
 
     static bool isLoopbackHost(const QString &host);
 };

@@ -29,6 +29,21 @@ private Q_SLOTS:
         QVERIFY(!Test::awaitTask(clock.sleep(std::chrono::hours(24 * 30), cancel)));
     }
 
+    void cancellingResumesAtOnce()
+    {
+        SystemClock clock;
+        CancellationToken cancel;
+        bool resumed = false;
+        auto sleeper = [&]() -> QCoro::Task<> {
+            co_await clock.sleep(std::chrono::hours(1), cancel);
+            resumed = true;
+        };
+        auto sleeping = sleeper();
+        cancel.cancel();
+        // No turn of the event loop: the owner may be going away right now.
+        QVERIFY(resumed);
+    }
+
     void alreadyCancelledDoesNotSleep()
     {
         SystemClock clock;
