@@ -171,7 +171,7 @@ private:
     Invocation &m_invocation;
 };
 
-struct CommandSpec {
+struct CommandEntry {
     QString name;
     // The usage lines after the command's name; history has several.
     QStringList forms;
@@ -194,9 +194,9 @@ QCommandLineOption openOption()
                               QStringLiteral("Also open the link in the web browser."));
 }
 
-const QList<CommandSpec> &commandSpecs()
+const QList<CommandEntry> &commandEntries()
 {
-    static const QList<CommandSpec> specs{
+    static const QList<CommandEntry> specs{
         {QStringLiteral("login"),
          {QStringLiteral("[ADDRESS] [--code CODE]")},
          QStringLiteral("Sign in with a code that the service mails to ADDRESS."),
@@ -296,25 +296,26 @@ const QList<CommandSpec> &commandSpecs()
     return specs;
 }
 
-const CommandSpec *findSpec(const QString &name)
+const CommandEntry *findEntry(const QString &name)
 {
-    const auto &specs = commandSpecs();
-    const auto found = std::find_if(specs.cbegin(), specs.cend(),
-                                    [&name](const CommandSpec &spec) { return spec.name == name; });
+    const auto &specs = commandEntries();
+    const auto found =
+        std::find_if(specs.cbegin(), specs.cend(),
+                     [&name](const CommandEntry &entry) { return entry.name == name; });
     return found == specs.cend() ? nullptr : &*found;
 }
 
-QString formOf(const CommandSpec &spec, const QString &form)
+QString formOf(const CommandEntry &entry, const QString &form)
 {
-    return form.isEmpty() ? spec.name : spec.name + QLatin1Char(' ') + form;
+    return form.isEmpty() ? entry.name : entry.name + QLatin1Char(' ') + form;
 }
 
-QString usageOf(const CommandSpec &spec)
+QString usageOf(const CommandEntry &entry)
 {
     QStringList lines;
-    for (const QString &form : spec.forms) {
+    for (const QString &form : entry.forms) {
         lines.append((lines.isEmpty() ? QStringLiteral("Usage: ") : QStringLiteral("       ")) +
-                     globalSynopsis + QLatin1Char(' ') + formOf(spec, form));
+                     globalSynopsis + QLatin1Char(' ') + formOf(entry, form));
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -357,11 +358,11 @@ QString overview(const QList<QCommandLineOption> &globalOptions)
                                          "from a terminal or a script.\n"
                                          "Signs in and remembers choices the way the desktop app "
                                          "does.\n\nCommands:\n");
-    for (const CommandSpec &spec : commandSpecs()) {
-        for (const QString &form : spec.forms) {
-            text += QStringLiteral("  ") + formOf(spec, form) + QLatin1Char('\n');
+    for (const CommandEntry &entry : commandEntries()) {
+        for (const QString &form : entry.forms) {
+            text += QStringLiteral("  ") + formOf(entry, form) + QLatin1Char('\n');
         }
-        text += QStringLiteral("      ") + spec.summary + QLatin1Char('\n');
+        text += QStringLiteral("      ") + entry.summary + QLatin1Char('\n');
     }
     text +=
         QStringLiteral("\nOptions:\n") + optionTable(globalOptions) +
@@ -372,11 +373,11 @@ QString overview(const QList<QCommandLineOption> &globalOptions)
     return text;
 }
 
-QString commandHelp(const CommandSpec &spec)
+QString commandHelp(const CommandEntry &entry)
 {
-    QList<QCommandLineOption> options = spec.options;
+    QList<QCommandLineOption> options = entry.options;
     options.append(helpOption());
-    return usageOf(spec) + QStringLiteral("\n\n") + spec.description +
+    return usageOf(entry) + QStringLiteral("\n\n") + entry.description +
            QStringLiteral("\n\nOptions:\n") + optionTable(options);
 }
 
@@ -420,19 +421,19 @@ std::variant<Invocation, CommandLine::Finished> CommandLine::parse(const QString
         return usageError(QStringLiteral("No command given."), overviewHint);
     }
     const QString name = rest.takeFirst();
-    const CommandSpec *spec = findSpec(name);
-    if (!spec) {
+    const CommandEntry *entry = findEntry(name);
+    if (!entry) {
         return usageError(QStringLiteral("Unknown command '%1'.").arg(name), overviewHint);
     }
 
     QCommandLineParser commandParser;
-    commandParser.addOptions(spec->options);
+    commandParser.addOptions(entry->options);
     commandParser.addOption(help);
     if (!commandParser.parse(QStringList{arguments.value(0)} + rest)) {
-        return usageError(commandParser.errorText(), usageOf(*spec));
+        return usageError(commandParser.errorText(), usageOf(*entry));
     }
     if (commandParser.isSet(help)) {
-        return Finished{.output = commandHelp(*spec)};
+        return Finished{.output = commandHelp(*entry)};
     }
     Invocation invocation;
     invocation.json = parser.isSet(json);
@@ -440,8 +441,8 @@ std::variant<Invocation, CommandLine::Finished> CommandLine::parse(const QString
         invocation.baseURL = parser.value(baseURL);
     }
     CommandReader reader(commandParser, invocation);
-    if (const auto error = (reader.*spec->read)()) {
-        return usageError(*error, usageOf(*spec));
+    if (const auto error = (reader.*entry->read)()) {
+        return usageError(*error, usageOf(*entry));
     }
     return invocation;
 }
