@@ -243,15 +243,22 @@ QCoro::Task<> GlobalCopyShortcut::handOff(PasteTask task, quint64 clipboardChang
             co_return;
         }
     }
-    self->publishRequest(self->m_platform.clipboard.plainText());
+    self->publishRequest(self->m_platform.clipboard.plainText(),
+                         self->m_preferences.lastWorkspace());
 }
 
-void GlobalCopyShortcut::publishRequest(const std::optional<QString> &clipboardText)
+void GlobalCopyShortcut::publishClipboardRequest(Workspace workspace)
+{
+    publishRequest(m_platform.clipboard.plainText(), workspace);
+}
+
+void GlobalCopyShortcut::publishRequest(const std::optional<QString> &clipboardText,
+                                        Workspace workspace)
 {
     const std::optional<QString> text = usableText(clipboardText);
     setPendingText(text);
     setShortcutSessionText(text);
-    setRequestedWorkspace(m_preferences.lastWorkspace());
+    setRequestedWorkspace(workspace);
     setHasPendingRequest(true);
     setRequestID(QUuid::createUuid());
     bringForward();

@@ -78,6 +78,10 @@ public:
     // Opens a new main window when none is registered.
     void setOpenWindow(std::function<void()> openWindow);
 
+    // Publishes the clipboard's text as a request for `workspace`, as a double
+    // copy does: the way in where no global keyboard watch exists.
+    void publishClipboardRequest(Workspace workspace);
+
     // Takes the text of the request: returns it and marks the request taken.
     std::optional<QString> takePendingText();
 
@@ -118,7 +122,7 @@ private:
     void cancelPasteTask();
     QCoro::Task<> handOff(PasteTask task, quint64 clipboardChangesAtFirstPress);
     QCoro::Task<> confirmAndEnable();
-    void publishRequest(const std::optional<QString> &clipboardText);
+    void publishRequest(const std::optional<QString> &clipboardText, Workspace workspace);
     void bringForward();
 
     QVariant pendingTextValue() const;

@@ -252,6 +252,7 @@ void X11KeySource::handleRawKey(const xcb_input_raw_key_press_event_t &event, bo
         return;
     }
     const auto keycode = static_cast<std::uint8_t>(event.detail);
+    m_lastEventTime = event.time;
     const std::uint64_t timestampNs = m_timeline.nanoseconds(event.time);
     std::optional<KeyEvent> reduced =
         isPress ? m_keys.press(keycode, timestampNs) : m_keys.release(keycode, timestampNs);

@@ -30,6 +30,10 @@ public:
     bool start() override;
     void stop() override;
     bool isRunning() const override;
+    // The X server time of the latest key event, 0 before the first: the
+    // user time that lets the window manager give the focus to a window
+    // this key brings forward.
+    std::uint32_t lastEventTime() const { return m_lastEventTime; }
 
 private:
     void readEvents();
@@ -53,6 +57,7 @@ private:
     std::optional<std::int32_t> m_frontmostProcessID;
     KeyStateTracker m_keys;
     ServerTimeline m_timeline;
+    std::uint32_t m_lastEventTime = 0;
 };
 
 } // namespace Tolvan
