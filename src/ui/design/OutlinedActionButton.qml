@@ -1,0 +1,40 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Tolvan
+
+// A secondary action: a pill outlined in `borderColor` on Surface; with
+// `matchesPrimaryButton` the same box as the primary button beside it.
+Button {
+    id: control
+
+    property color foregroundColor: Theme.textPrimary
+    property color borderColor: Theme.border
+    property bool matchesPrimaryButton: false
+
+    leftPadding: matchesPrimaryButton ? 14 : 12
+    rightPadding: leftPadding
+    topPadding: matchesPrimaryButton ? 9 : 0
+    bottomPadding: topPadding
+    implicitHeight: matchesPrimaryButton ? implicitContentHeight + topPadding + bottomPadding : 28
+    opacity: !enabled ? 0.4 : down ? 0.7 : 1.0
+    font: matchesPrimaryButton ? Theme.font(12, Font.DemiBold) : Theme.font(11)
+    Accessible.name: text
+
+    contentItem: Text {
+        text: control.text
+        font: control.font
+        color: control.foregroundColor
+        horizontalAlignment: Text.AlignHCenter
+        verticalAlignment: Text.AlignVCenter
+    }
+
+    background: Rectangle {
+        radius: height / 2
+        color: Theme.surface
+        border.width: 1
+        border.color: control.borderColor
+        FocusRing {
+            control: control
+        }
+    }
+}
