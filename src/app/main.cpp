@@ -1,0 +1,130 @@
+#include "appoptions.h"
+#include "credentialstoragefactory.h"
+#include "servicebaseurl.h"
+#include "singleinstance.h"
+#include "tolvanapp.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QQmlEngineExtensionPlugin>
+#include <QQuickWindow>
+#include <QTimer>
+
+#include <cstdio>
+#include <ctime>
+
+Q_IMPORT_QML_PLUGIN(TolvanPlugin)
+
+using namespace Tolvan;
+
+namespace {
+
+void printError(const QString &text)
+{
+    std::fprintf(stderr, "tolvan: %s\n", qPrintable(text));
+}
+
+// For the start-up benchmark: the moment the first frame is on screen,
+// appended to the file TOLVAN_REPORT_FIRST_FRAME names.
+void reportFirstFrame(WindowScenes &scenes)
+{
+    const QString path = qEnvironmentVariable("TOLVAN_REPORT_FIRST_FRAME");
+    if (path.isEmpty()) {
+        return;
+    }
+    QObject::connect(&scenes, &WindowScenes::mainWindowCreated, [path](QQuickWindow *window) {
+        auto *once = new QObject(window);
+        QObject::connect(window, &QQuickWindow::frameSwapped, once, [path, once] {
+            delete once;
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            if (FILE *file = std::fopen(qPrintable(path), "a")) {
+                std::fprintf(file, "first-frame %lld\n",
+                             static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+                std::fclose(file);
+            }
+        });
+    });
+}
+
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("tolvan"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Tolvan"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TOLVAN_VERSION));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int index = 0; index < argc; ++index) {
+        arguments.append(QString::fromLocal8Bit(argv[index]));
+    }
+    AppOptions options;
+    const AppOptions::Outcome outcome = options.parse(arguments);
+    const InstanceRequest request = options.request();
+    // What needs no window runs without a display: `tolvan --help` and
+    // `tolvan --quit` work anywhere. (A core application made before the GUI
+    // one would leave the GUI one without its accessibility bridge.)
+    if (outcome != AppOptions::Outcome::Run || request.action == InstanceRequest::Action::Quit) {
+        QCoreApplication commandLine(argc, argv);
+        nameApplication();
+        switch (outcome) {
+        case AppOptions::Outcome::ShowHelp:
+            options.showHelp();
+        case AppOptions::Outcome::ShowVersion:
+            options.showVersion();
+        case AppOptions::Outcome::UsageError:
+            printError(options.errorText());
+            return 2;
+        case AppOptions::Outcome::Run:
+            break;
+        }
+        // Ends the running instance; with none running there is nothing to do.
+        SingleInstance::forward(SingleInstance::defaultSocketPath(), request);
+        return 0;
+    }
+
+    QApplication application(argc, argv);
+    nameApplication();
+    QApplication::setDesktopFileName(QStringLiteral("app.tolvan.Tolvan"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance;
+    QString error;
+    switch (instance.claimOrForward(request, &error)) {
+    case SingleInstance::Outcome::Forwarded:
+        return 0;
+    case SingleInstance::Outcome::Failed:
+        printError(error);
+        return 1;
+    case SingleInstance::Outcome::Primary:
+        break;
+    }
+
+    const QUrl baseURL = ServiceBaseURL::fromEnvironment(&error);
+    if (!baseURL.isValid()) {
+        printError(error);
+        return 1;
+    }
+    auto storage = CredentialStorageFactory::fromEnvironment(&error);
+    if (!error.isEmpty()) {
+        printError(error);
+        return 1;
+    }
+
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("app.tolvan.Tolvan"),
+                                                 QIcon(QStringLiteral(":/icons/app.tolvan.Tolvan.svg"))));
+    TolvanApp app(baseURL, std::move(storage));
+    QObject::connect(&app.scenes(), &WindowScenes::failed, &application, [](const QString &text) {
+        printError(text);
+        QCoreApplication::exit(1);
+    });
+    QObject::connect(&instance, &SingleInstance::requestReceived, &app,
+                     &TolvanApp::handleRequest);
+    reportFirstFrame(app.scenes());
+    QTimer::singleShot(0, &app, [&app, request] { app.handleRequest(request); });
+    return application.exec();
+}

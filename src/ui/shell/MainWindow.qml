@@ -1,0 +1,31 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Tolvan
+
+// The main window: the account gate over the whole window.
+ApplicationWindow {
+    id: window
+
+    title: qsTr("Tolvan")
+    minimumWidth: 720
+    minimumHeight: 440
+    color: Theme.canvas
+
+    AccountGate {
+        window: window
+    }
+
+    Shortcut {
+        sequence: "Ctrl+Q"
+        onActivated: Scenes.closeKeyWindow()
+    }
+
+    Shortcut {
+        sequence: "Ctrl+,"
+        onActivated: Scenes.openSettingsWindow()
+    }
+
+    AuthRoot {
+        anchors.fill: parent
+    }
+}

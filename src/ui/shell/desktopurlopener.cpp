@@ -1,0 +1,12 @@
+#include "desktopurlopener.h"
+
+#include <QDesktopServices>
+
+namespace Tolvan {
+
+bool DesktopURLOpener::openURL(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace Tolvan

@@ -1,0 +1,79 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Tolvan
+
+// The signed-in main window: the workspace tabs and account menu in the
+// toolbar, and the current workspace below. A workspace is built the first
+// time it is shown and kept while the window lives.
+Item {
+    id: root
+
+    WorkspaceContent {
+        id: workspaceContent
+    }
+
+    Shortcut {
+        sequence: "Ctrl+1"
+        onActivated: workspaceContent.workspace = Enums.Translate
+    }
+    Shortcut {
+        sequence: "Ctrl+2"
+        onActivated: workspaceContent.workspace = Enums.Write
+    }
+    Shortcut {
+        sequence: "Ctrl+3"
+        onActivated: workspaceContent.workspace = Enums.History
+    }
+    Shortcut {
+        sequence: "Ctrl+Tab"
+        onActivated: workspaceContent.selectNextWorkspace()
+    }
+
+    Rectangle {
+        id: toolbar
+
+        anchors.left: parent.left
+        anchors.right: parent.right
+        height: 52
+        color: Theme.canvas
+
+        WorkspaceTabs {
+            anchors.centerIn: parent
+            content: workspaceContent
+        }
+
+        AccountMenu {
+            anchors.right: parent.right
+            anchors.rightMargin: 12
+            anchors.verticalCenter: parent.verticalCenter
+        }
+    }
+
+    StackLayout {
+        anchors.top: toolbar.bottom
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        currentIndex: workspaceContent.workspaceIndex
+
+        Loader {
+            active: StackLayout.isCurrentItem || status === Loader.Ready
+            sourceComponent: TranslateScreen {
+                content: workspaceContent
+            }
+        }
+        Loader {
+            active: StackLayout.isCurrentItem || status === Loader.Ready
+            sourceComponent: WriteScreen {
+                content: workspaceContent
+            }
+        }
+        Loader {
+            active: StackLayout.isCurrentItem || status === Loader.Ready
+            sourceComponent: HistoryScreen {
+                content: workspaceContent
+            }
+        }
+    }
+}

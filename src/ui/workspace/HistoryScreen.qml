@@ -1,0 +1,16 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Tolvan
+
+// The History workspace.
+Item {
+    required property WorkspaceContent content
+
+    Label {
+        x: 24
+        y: 16
+        text: qsTr("History")
+        font: Theme.font(16)
+        color: Theme.textPrimary
+    }
+}
