@@ -1,0 +1,68 @@
+"""Signing in, the tabs, closing and reopening, and ending the app, as a person would."""
+
+import sys
+
+from uiworld import World, wait
+
+BUILD = sys.argv[1]
+
+
+def sign_in_and_move_around():
+    with World(BUILD, "shell") as world:
+        world.tolvan()
+        world.find("text", "Email address")
+        world.screenshot("signin-address-light")
+        world.click(world.find("text", "Email address"))
+        world.type("  person@example.com  ")
+        world.key("Return")
+        world.find("label", "Check your email")
+        world.find("label", "Enter the sign-in code sent to person@example.com.")
+        world.screenshot("signin-code-light")
+        world.type(world.mailed_code("person@example.com"))
+        world.key("Return")
+
+        world.find("push button", "Translate")
+        world.find("label", "Translate")
+        world.find("push button", "Account: person@example.com")
+        world.screenshot("main-light")
+        world.key("ctrl+2")
+        world.find("label", "Write")
+        world.key("ctrl+Tab")
+        world.find("label", "History")
+        world.key("ctrl+Tab")
+        world.find("label", "Translate")
+
+        # Ctrl+Q closes the window; the app stays in the tray.
+        world.key("ctrl+2")
+        world.find("label", "Write")
+        world.key("ctrl+q")
+        world.gone("frame", "Tolvan")
+        assert world.app.poll() is None, "closing the window ended the app"
+
+        # Running tolvan again brings the window back, on the last workspace.
+        assert world.tolvan(wait_for_exit=True) == 0
+        world.find("label", "Write")
+        wait(lambda: world.active_window_pid() == world.app.pid, "tolvan to be the active window")
+
+        assert world.tolvan("--quit", wait_for_exit=True) == 0
+        wait(lambda: world.app.poll() is not None, "tolvan to end")
+        assert world.app.returncode == 0
+
+
+def recovery_after_a_failed_refresh():
+    # Access tokens shorter than the refresh margin: a restore always refreshes.
+    with World(BUILD, "recovery", appearance="dark", access_ttl=30) as world:
+        world.save_session("saved@example.com")
+        world.service("POST", "sandbox/faults", {"path": "api/auth/refresh", "status": 503,
+                                                 "count": 100})
+        world.tolvan()
+        world.find("label", "Unable to restore your session")
+        world.screenshot("recovery-dark")
+        world.service("DELETE", "sandbox/faults")
+        world.click(world.find("push button", "Retry"))
+        world.find("push button", "Account: saved@example.com")
+        world.screenshot("main-dark")
+
+
+if __name__ == "__main__":
+    {"shell": sign_in_and_move_around, "recovery": recovery_after_a_failed_refresh}[sys.argv[2]]()
