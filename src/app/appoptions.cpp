@@ -37,9 +37,9 @@ AppOptions::AppOptions()
     m_parser.addHelpOption();
     m_parser.addVersionOption();
     for (const Option &option : options) {
-        m_parser.addOption(QCommandLineOption(QString::fromLatin1(option.name),
-                                              QCoreApplication::translate("AppOptions",
-                                                                          option.description)));
+        m_parser.addOption(
+            QCommandLineOption(QString::fromLatin1(option.name),
+                               QCoreApplication::translate("AppOptions", option.description)));
     }
 }
 

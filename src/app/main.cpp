@@ -115,15 +115,15 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("app.tolvan.Tolvan"),
-                                                 QIcon(QStringLiteral(":/icons/app.tolvan.Tolvan.svg"))));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("app.tolvan.Tolvan"),
+                         QIcon(QStringLiteral(":/icons/app.tolvan.Tolvan.svg"))));
     TolvanApp app(baseURL, std::move(storage));
     QObject::connect(&app.scenes(), &WindowScenes::failed, &application, [](const QString &text) {
         printError(text);
         QCoreApplication::exit(1);
     });
-    QObject::connect(&instance, &SingleInstance::requestReceived, &app,
-                     &TolvanApp::handleRequest);
+    QObject::connect(&instance, &SingleInstance::requestReceived, &app, &TolvanApp::handleRequest);
     reportFirstFrame(app.scenes());
     QTimer::singleShot(0, &app, [&app, request] { app.handleRequest(request); });
     return application.exec();

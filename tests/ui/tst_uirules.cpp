@@ -22,14 +22,14 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QPoint>("expected");
         // Available area: x 0..1000, y 40..800 (a panel on top).
-        QTest::newRow("below, left-aligned") << QRect(100, 100, 80, 30) << QSize(300, 200)
-                                             << QPoint(100, 134);
+        QTest::newRow("below, left-aligned")
+            << QRect(100, 100, 80, 30) << QSize(300, 200) << QPoint(100, 134);
         QTest::newRow("near the right edge: pushed left")
             << QRect(900, 100, 80, 30) << QSize(300, 200) << QPoint(700, 134);
         QTest::newRow("wider than the area: its left edge")
             << QRect(900, 100, 80, 30) << QSize(1200, 200) << QPoint(0, 134);
-        QTest::newRow("fits exactly at the bottom") << QRect(100, 566, 80, 30) << QSize(300, 200)
-                                                    << QPoint(100, 600);
+        QTest::newRow("fits exactly at the bottom")
+            << QRect(100, 566, 80, 30) << QSize(300, 200) << QPoint(100, 600);
         QTest::newRow("no room below: above, 4 from it")
             << QRect(100, 700, 80, 30) << QSize(300, 200) << QPoint(100, 496);
         QTest::newRow("no room either way: kept under the area's top")
@@ -111,18 +111,18 @@ private Q_SLOTS:
     void instanceRequestsCrossTheSocketIntact()
     {
         using Action = InstanceRequest::Action;
-        for (const Action action : {Action::Open, Action::OpenInBackground, Action::OpenSettings,
-                                    Action::Quit, Action::TranslateClipboard,
-                                    Action::ImproveClipboard}) {
+        for (const Action action :
+             {Action::Open, Action::OpenInBackground, Action::OpenSettings, Action::Quit,
+              Action::TranslateClipboard, Action::ImproveClipboard}) {
             const InstanceRequest request{action, QStringLiteral("token_TIME123")};
             const QByteArray line = request.encoded();
             QVERIFY(line.endsWith('\n'));
             QCOMPARE(line.count('\n'), 1);
             QCOMPARE(InstanceRequest::decode(line), request);
         }
-        for (const QByteArray &line :
-             {QByteArray("open\n"), QByteArray(R"({"action":"reboot"})"),
-              QByteArray(R"({"action":7})"), QByteArray(R"({"action":"open","activationToken":1})")}) {
+        for (const QByteArray &line : {QByteArray("open\n"), QByteArray(R"({"action":"reboot"})"),
+                                       QByteArray(R"({"action":7})"),
+                                       QByteArray(R"({"action":"open","activationToken":1})")}) {
             QCOMPARE(InstanceRequest::decode(line), std::nullopt);
         }
     }
@@ -141,14 +141,14 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("expected");
         QTest::newRow("nothing remembered: 960 × 600, centred")
             << std::optional<QRect>() << QRect(320, 220, 960, 600);
-        QTest::newRow("remembered and inside") << std::optional(QRect(10, 20, 800, 500))
-                                               << QRect(10, 20, 800, 500);
-        QTest::newRow("larger than the screen") << std::optional(QRect(0, 0, 3000, 2000))
-                                                << QRect(0, 0, 1600, 1040);
-        QTest::newRow("off the screen: moved back") << std::optional(QRect(1500, 900, 800, 500))
-                                                    << QRect(800, 540, 800, 500);
-        QTest::newRow("below the minimum") << std::optional(QRect(10, 20, 300, 200))
-                                           << QRect(10, 20, 720, 440);
+        QTest::newRow("remembered and inside")
+            << std::optional(QRect(10, 20, 800, 500)) << QRect(10, 20, 800, 500);
+        QTest::newRow("larger than the screen")
+            << std::optional(QRect(0, 0, 3000, 2000)) << QRect(0, 0, 1600, 1040);
+        QTest::newRow("off the screen: moved back")
+            << std::optional(QRect(1500, 900, 800, 500)) << QRect(800, 540, 800, 500);
+        QTest::newRow("below the minimum")
+            << std::optional(QRect(10, 20, 300, 200)) << QRect(10, 20, 720, 440);
     }
 
     void windowGeometryFitsTheScreen()

@@ -36,8 +36,8 @@ void DesktopAppearance::watchDesktop()
         return;
     }
     bus.connect(QLatin1String(PortalColorScheme::service), QLatin1String(PortalColorScheme::path),
-                QLatin1String(PortalColorScheme::interface), QStringLiteral("SettingChanged"),
-                this, SLOT(settingChanged(QString, QString, QDBusVariant)));
+                QLatin1String(PortalColorScheme::interface), QStringLiteral("SettingChanged"), this,
+                SLOT(settingChanged(QString, QString, QDBusVariant)));
     QDBusMessage read = QDBusMessage::createMethodCall(
         QLatin1String(PortalColorScheme::service), QLatin1String(PortalColorScheme::path),
         QLatin1String(PortalColorScheme::interface), QStringLiteral("Read"));
@@ -93,7 +93,8 @@ bool DesktopAppearance::systemPaletteIsDark()
         return false;
     }
     const QPalette palette = QGuiApplication::palette();
-    return palette.color(QPalette::Window).lightness() < palette.color(QPalette::WindowText).lightness();
+    return palette.color(QPalette::Window).lightness() <
+           palette.color(QPalette::WindowText).lightness();
 }
 
 } // namespace Tolvan

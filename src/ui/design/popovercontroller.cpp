@@ -60,8 +60,8 @@ void PopoverController::present()
     const QPointF topLeft = m_anchor->mapToGlobal(QPointF(0, 0));
     const QRect anchorRect(topLeft.toPoint(), m_anchor->size().toSize());
     const QSize size = m_popup->size();
-    const QRect available = window->screen() ? window->screen()->availableGeometry()
-                                             : window->frameGeometry();
+    const QRect available =
+        window->screen() ? window->screen()->availableGeometry() : window->frameGeometry();
     m_popup->setTransientParent(window);
     m_popup->setPosition(PopoverPlacement::topLeft(anchorRect, size, available));
     m_popup->show();

@@ -10,7 +10,14 @@ namespace Tolvan {
 // What a second start of the app asks of the running one, as one line on
 // the single-instance socket.
 struct InstanceRequest {
-    enum class Action { Open, OpenInBackground, OpenSettings, Quit, TranslateClipboard, ImproveClipboard };
+    enum class Action {
+        Open,
+        OpenInBackground,
+        OpenSettings,
+        Quit,
+        TranslateClipboard,
+        ImproveClipboard
+    };
 
     Action action = Action::Open;
     // The desktop's permission to take the focus, handed to the process that

@@ -24,7 +24,10 @@ struct AuthStoreSingleton {
     QML_NAMED_ELEMENT(AuthStore)
     QML_SINGLETON
 public:
-    static AuthStore *create(QQmlEngine *, QJSEngine *) { return shellStore<AuthStore, &TolvanApp::auth>(); }
+    static AuthStore *create(QQmlEngine *, QJSEngine *)
+    {
+        return shellStore<AuthStore, &TolvanApp::auth>();
+    }
 };
 
 struct BillingStoreSingleton {

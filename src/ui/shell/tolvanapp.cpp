@@ -29,9 +29,9 @@ TolvanApp::TolvanApp(const QUrl &baseURL, std::shared_ptr<CredentialStorageProto
     , m_history(&m_auth, m_client)
     , m_translation(&m_auth, m_client, &m_preferences)
     , m_writing(&m_auth, m_client)
-    , m_copyShortcut(m_preferences, true,
-                     GlobalCopyShortcut::Platform{m_keys, m_clipboard, m_clock, m_prompt,
-                                                  m_activator})
+    , m_copyShortcut(
+          m_preferences, true,
+          GlobalCopyShortcut::Platform{m_keys, m_clipboard, m_clock, m_prompt, m_activator})
     , m_settings(m_preferences, false, &m_appearance)
     , m_scenes(m_copyShortcut, m_activator, [this] { closeMainWindowContent(); })
 {

@@ -12,24 +12,30 @@ TrayMenu::TrayMenu(QObject *parent)
     m_menu.addSeparator();
     // Each action runs after the menu has closed.
     const auto later = [this](auto signal) {
-        return [this, signal] { QTimer::singleShot(0, this, [this, signal] { Q_EMIT(this->*signal)(); }); };
+        return [this, signal] {
+            QTimer::singleShot(0, this, [this, signal] { Q_EMIT(this->*signal)(); });
+        };
     };
-    connect(m_menu.addAction(tr("Open")), &QAction::triggered, this, later(&TrayMenu::openRequested));
+    connect(m_menu.addAction(tr("Open")), &QAction::triggered, this,
+            later(&TrayMenu::openRequested));
     QAction *settings = m_menu.addAction(tr("Settings…"));
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     connect(settings, &QAction::triggered, this, later(&TrayMenu::settingsRequested));
     m_menu.addSeparator();
-    connect(m_menu.addAction(tr("Quit")), &QAction::triggered, this, later(&TrayMenu::quitRequested));
+    connect(m_menu.addAction(tr("Quit")), &QAction::triggered, this,
+            later(&TrayMenu::quitRequested));
 
-    m_icon.setIcon(QIcon::fromTheme(QStringLiteral("app.tolvan.Tolvan-symbolic"),
-                                    QIcon(QStringLiteral(":/icons/app.tolvan.Tolvan-symbolic.svg"))));
+    m_icon.setIcon(
+        QIcon::fromTheme(QStringLiteral("app.tolvan.Tolvan-symbolic"),
+                         QIcon(QStringLiteral(":/icons/app.tolvan.Tolvan-symbolic.svg"))));
     m_icon.setToolTip(tr("Tolvan"));
     m_icon.setContextMenu(&m_menu);
-    connect(&m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
-            Q_EMIT openRequested();
-        }
-    });
+    connect(&m_icon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
+                    Q_EMIT openRequested();
+                }
+            });
 }
 
 void TrayMenu::show()

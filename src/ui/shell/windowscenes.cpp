@@ -91,7 +91,8 @@ void WindowScenes::openMainWindow()
         if (!window) {
             return;
         }
-        const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+        const QScreen *screen =
+            window->screen() ? window->screen() : QGuiApplication::primaryScreen();
         window->setGeometry(WindowGeometry::fitted(m_geometry.load(), screen->availableGeometry(),
                                                    window->minimumSize()));
         new ShortcutWindowAccessor(*window, &m_shortcut, m_onMainWindowClose);

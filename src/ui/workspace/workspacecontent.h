@@ -21,7 +21,8 @@ class WritingStore;
 class WorkspaceContent : public QObject {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(Tolvan::Workspace workspace READ workspace WRITE selectWorkspace NOTIFY workspaceChanged)
+    Q_PROPERTY(
+        Tolvan::Workspace workspace READ workspace WRITE selectWorkspace NOTIFY workspaceChanged)
     Q_PROPERTY(int workspaceIndex READ workspaceIndex NOTIFY workspaceChanged)
     // Set when a double copy lands in that workspace; its editor clears it
     // once it has the focus.
