@@ -259,7 +259,11 @@ void X11KeySource::handleRawKey(const xcb_input_raw_key_press_event_t &event, bo
     if (!reduced) {
         return;
     }
-    reduced->isAppActive = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    // Qt keeps the application active after its focused window is destroyed
+    // (no focus-out reaches a window that is gone), so a focus window is
+    // required too.
+    reduced->isAppActive = QGuiApplication::applicationState() == Qt::ApplicationActive &&
+                           QGuiApplication::focusWindow() != nullptr;
     reduced->frontmostProcessID = m_frontmostProcessID;
     Q_EMIT keyEvent(*reduced);
 }

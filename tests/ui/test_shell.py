@@ -49,20 +49,66 @@ def sign_in_and_move_around():
         assert world.app.returncode == 0
 
 
-def recovery_after_a_failed_refresh():
+def sign_in_dark_at_double_scale():
+    with World(BUILD, "signin-dark", appearance="dark", scale=2) as world:
+        world.tolvan()
+        world.find("text", "Email address")
+        world.screenshot("signin-address-dark-2x")
+        world.click(world.find("text", "Email address"))
+        world.type("someone.with.a.rather.long.address@example.com")
+        world.key("Return")
+        world.find("label", "Check your email")
+        world.screenshot("signin-code-dark-2x")
+
+
+def recovery_after_a_failed_refresh(appearance):
     # Access tokens shorter than the refresh margin: a restore always refreshes.
-    with World(BUILD, "recovery", appearance="dark", access_ttl=30) as world:
+    with World(BUILD, "recovery", appearance=appearance, access_ttl=30) as world:
         world.save_session("saved@example.com")
         world.service("POST", "sandbox/faults", {"path": "api/auth/refresh", "status": 503,
                                                  "count": 100})
         world.tolvan()
         world.find("label", "Unable to restore your session")
-        world.screenshot("recovery-dark")
+        world.screenshot(f"recovery-{appearance}")
         world.service("DELETE", "sandbox/faults")
         world.click(world.find("push button", "Retry"))
         world.find("push button", "Account: saved@example.com")
-        world.screenshot("main-dark")
+        world.screenshot(f"main-{appearance}")
+
+
+def double_copy_brings_the_window_forward():
+    with World(BUILD, "doublecopy") as world:
+        world.save_session("copier@example.com")
+        world.preferences({"preferences.doubleCopyEnabled": "true"})
+        world.tolvan("--background")
+        world.application()
+        other = world.other_window("tolvan-target")
+        assert world.active_window_pid() != world.app.pid
+
+        # Copy, as the other app would on the first Ctrl+C, then press it again.
+        world.key("ctrl+c")
+        world.copy("copied in another app")
+        world.key("ctrl+c")
+        world.find("frame", "Tolvan")
+        wait(lambda: world.active_window_pid() == world.app.pid, "tolvan to be the active window")
+
+        # Closed and brought back by a second double copy, with the focus again.
+        world.key("ctrl+q")
+        world.gone("frame", "Tolvan")
+        world.activate(other)
+        wait(lambda: world.active_window_pid() != world.app.pid, "the other app to take the focus")
+        world.key("ctrl+c")
+        world.copy("copied once more")
+        world.key("ctrl+c")
+        world.find("frame", "Tolvan")
+        wait(lambda: world.active_window_pid() == world.app.pid, "tolvan to be active again")
 
 
 if __name__ == "__main__":
-    {"shell": sign_in_and_move_around, "recovery": recovery_after_a_failed_refresh}[sys.argv[2]]()
+    {
+        "shell": sign_in_and_move_around,
+        "signin_dark": sign_in_dark_at_double_scale,
+        "recovery_light": lambda: recovery_after_a_failed_refresh("light"),
+        "recovery_dark": lambda: recovery_after_a_failed_refresh("dark"),
+        "doublecopy": double_copy_brings_the_window_forward,
+    }[sys.argv[2]]()

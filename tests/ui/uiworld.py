@@ -225,6 +225,23 @@ class World:
         text = node.queryText()
         return text.getText(0, text.characterCount)
 
+    def other_window(self, name):
+        """A window of another app, focused by the window manager."""
+        self._spawn(["xmessage", "-name", name, name])
+        window = self.x("xdotool", "search", "--sync", "--classname", name).split()[0]
+        self.activate(window)
+        return window
+
+    def activate(self, window):
+        self.x("xdotool", "windowactivate", "--sync", window)
+
+    def copy(self, text):
+        """Takes the clipboard with text, as an app's own copy does."""
+        owner = self._spawn(["xclip", "-quiet", "-selection", "clipboard"], stdin=subprocess.PIPE)
+        owner.stdin.write(text.encode())
+        owner.stdin.close()
+        wait(lambda: self.x("xclip", "-o", "-selection", "clipboard") == text, "the copy")
+
     def active_window_pid(self):
         window = self.x("xdotool", "getactivewindow").strip()
         return int(self.x("xdotool", "getwindowpid", window).strip() or 0) if window else 0
