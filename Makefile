@@ -6,6 +6,8 @@ JOBS ?= $(shell nproc)
 # Seconds each fuzzer runs: long under `make fuzz`, a smoke run under `make test`.
 FUZZ_SECONDS ?= 60
 SMOKE_SECONDS ?= 5
+# `make run PLANS=1`: the sandbox starts new accounts without a subscription.
+PLANS ?= 0
 
 SANITIZER_ENV = \
 	ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1 \
@@ -23,10 +25,11 @@ configure: setup
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# Until the desktop app exists: tolvan-sandbox on a free loopback port and a
-# short walkthrough of tolvan-cli against it; no display or keyring needed.
+# The desktop app against tolvan-sandbox on a free loopback port, printing its
+# sign-in codes (PLANS=1: new accounts start unsubscribed); without a display,
+# a walkthrough of tolvan-cli against it.
 run: build
-	@scripts/walkthrough $(BUILD_DIR)
+	@PLANS=$(PLANS) scripts/run-app $(BUILD_DIR)
 
 # Every test, headless: no display is used, and each test that needs a
 # service (a keyring, a stand-in server, an X server) starts its own. Then the
