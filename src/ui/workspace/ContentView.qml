@@ -58,19 +58,19 @@ Item {
         currentIndex: workspaceContent.workspaceIndex
 
         Loader {
-            active: StackLayout.isCurrentItem || status === Loader.Ready
+            active: workspaceContent.workspaceIndex === 0 || status === Loader.Ready
             sourceComponent: TranslateScreen {
                 content: workspaceContent
             }
         }
         Loader {
-            active: StackLayout.isCurrentItem || status === Loader.Ready
+            active: workspaceContent.workspaceIndex === 1 || status === Loader.Ready
             sourceComponent: WriteScreen {
                 content: workspaceContent
             }
         }
         Loader {
-            active: StackLayout.isCurrentItem || status === Loader.Ready
+            active: workspaceContent.workspaceIndex === 2 || status === Loader.Ready
             sourceComponent: HistoryScreen {
                 content: workspaceContent
             }
