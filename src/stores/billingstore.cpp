@@ -416,6 +416,13 @@ void BillingStore::updateDerived()
     assignProperty(this, m_manageButtonTitle,
                    BillingSummary::manageButtonTitle(m_activeAction == Action::Portal),
                    &BillingStore::manageButtonTitleChanged);
+    PlanSheetBody body = PlanSheetBody::PlansUnavailable;
+    if (m_response && !m_response->plans.isEmpty()) {
+        body = PlanSheetBody::PlanList;
+    } else if (m_isLoading && !m_response) {
+        body = PlanSheetBody::LoadingPlans;
+    }
+    assignProperty(this, m_planSheetBody, body, &BillingStore::planSheetBodyChanged);
 }
 
 } // namespace Tolvan

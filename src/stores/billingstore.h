@@ -61,6 +61,7 @@ class BillingStore : public QObject {
         QString checkoutButtonTitle READ checkoutButtonTitle NOTIFY checkoutButtonTitleChanged)
     Q_PROPERTY(bool canStartCheckout READ canStartCheckout NOTIFY canStartCheckoutChanged)
     Q_PROPERTY(QString manageButtonTitle READ manageButtonTitle NOTIFY manageButtonTitleChanged)
+    Q_PROPERTY(PlanSheetBody planSheetBody READ planSheetBody NOTIFY planSheetBodyChanged)
 
 public:
     enum class Action { Checkout, Portal };
@@ -68,6 +69,9 @@ public:
     // What the subscription block of the settings offers.
     enum class SettingsControl { Nothing, Progress, Retry, ViewPlans, Manage };
     Q_ENUM(SettingsControl)
+    // What the plan sheet shows under its header.
+    enum class PlanSheetBody { LoadingPlans, PlanList, PlansUnavailable };
+    Q_ENUM(PlanSheetBody)
 
     static constexpr std::chrono::seconds pollInterval{3};
 
@@ -111,6 +115,7 @@ public:
     QString checkoutButtonTitle() const { return m_checkoutButtonTitle; }
     bool canStartCheckout() const { return m_canStartCheckout; }
     QString manageButtonTitle() const { return m_manageButtonTitle; }
+    PlanSheetBody planSheetBody() const { return m_planSheetBody; }
     // The price line of a plan row.
     Q_INVOKABLE QString priceLine(const Tolvan::BillingPlan &plan) const;
 
@@ -154,6 +159,7 @@ Q_SIGNALS:
     void checkoutButtonTitleChanged();
     void canStartCheckoutChanged();
     void manageButtonTitleChanged();
+    void planSheetBodyChanged();
 
 private:
     // Asks for the page to open with an access token.
@@ -194,6 +200,7 @@ private:
     QString m_checkoutButtonTitle;
     bool m_canStartCheckout = false;
     QString m_manageButtonTitle;
+    PlanSheetBody m_planSheetBody = PlanSheetBody::PlansUnavailable;
 
     AuthStore *const m_auth;
     const std::shared_ptr<URLOpener> m_urlOpener;

@@ -6,6 +6,7 @@
 #include "userperceivedcharacters.h"
 #include "userpreferences.h"
 
+#include <QLocale>
 #include <QPointer>
 #include <QSet>
 
@@ -146,6 +147,11 @@ QVariant TranslationStore::targetValue() const
 void TranslationStore::setTargetValue(const QVariant &target)
 {
     setTarget(languageFrom(target));
+}
+
+QString TranslationStore::characterCountText() const
+{
+    return QLocale().toString(m_characterCount) + QStringLiteral(" / 5,000");
 }
 
 bool TranslationStore::canTranslate() const

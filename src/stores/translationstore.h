@@ -48,6 +48,7 @@ class TranslationStore : public QObject {
     Q_PROPERTY(QUrl billingURL READ billingURLValue NOTIFY billingURLChanged)
     Q_PROPERTY(bool hasBillingURL READ hasBillingURL NOTIFY billingURLChanged)
     Q_PROPERTY(int characterCount READ characterCount NOTIFY characterCountChanged)
+    Q_PROPERTY(QString characterCountText READ characterCountText NOTIFY characterCountChanged)
     Q_PROPERTY(bool canTranslate READ canTranslate NOTIFY canTranslateChanged)
     Q_PROPERTY(bool hasUnavailableSelection READ hasUnavailableSelection NOTIFY
                    hasUnavailableSelectionChanged)
@@ -98,6 +99,9 @@ public:
 
     // The length of `text` in user-perceived characters.
     int characterCount() const { return m_characterCount; }
+    // The counter under the input: the count in the locale's digit grouping
+    // against the limit, e.g. "1,234 / 5,000".
+    QString characterCountText() const;
     bool canTranslate() const;
     // A chosen language that the catalogue does not offer.
     bool hasUnavailableSelection() const;

@@ -5,6 +5,7 @@
 #include "jsonfields.h"
 #include "propertyassignment.h"
 
+#include <QLocale>
 #include <QPointer>
 
 namespace Tolvan {
@@ -86,6 +87,12 @@ void WritingStore::setText(const QString &text)
         Q_EMIT wordCountChanged();
     }
     cancelRequest(false);
+}
+
+QString WritingStore::wordCountText() const
+{
+    return QLocale().toString(m_wordCount) +
+           (m_wordCount == 1 ? QStringLiteral(" word") : QStringLiteral(" words"));
 }
 
 bool WritingStore::canImprove() const

@@ -37,6 +37,7 @@ class WritingStore : public QObject {
     Q_PROPERTY(bool canRewrite READ canRewrite NOTIFY canRewriteChanged)
     Q_PROPERTY(bool canClear READ canClear NOTIFY canClearChanged)
     Q_PROPERTY(int wordCount READ wordCount NOTIFY wordCountChanged)
+    Q_PROPERTY(QString wordCountText READ wordCountText NOTIFY wordCountChanged)
     Q_PROPERTY(QString primaryActionTitle READ primaryActionTitle NOTIFY primaryActionTitleChanged)
     Q_PROPERTY(Tolvan::StatusLine status READ status NOTIFY statusChanged)
 
@@ -65,6 +66,8 @@ public:
     bool canClear() const;
     // Maximal runs of characters that are not white space.
     int wordCount() const { return m_wordCount; }
+    // The count in the locale's digit grouping and "word" or "words".
+    QString wordCountText() const;
     QString primaryActionTitle() const;
     StatusLine status() const;
 

@@ -137,6 +137,40 @@ private Q_SLOTS:
         QVERIFY(h.client->calls().isEmpty());
     }
 
+    void planSheetBody()
+    {
+        using Body = BillingStore::PlanSheetBody;
+        Harness h;
+        h.account.signIn();
+        QCOMPARE(h.store.planSheetBody(), Body::PlansUnavailable);
+
+        // A call without a queued answer waits for one.
+        h.store.load(false);
+        settle();
+        QCOMPARE(h.store.planSheetBody(), Body::LoadingPlans);
+        h.client->answer<Op::FetchBilling>(
+            ServiceError::response(ErrorFamily::Billing, 503, QStringLiteral("Unavailable.")));
+        settle();
+        QCOMPARE(h.store.planSheetBody(), Body::PlansUnavailable);
+
+        h.client->answer<Op::FetchBilling>(billing({}));
+        h.store.load(true);
+        settle();
+        QCOMPARE(h.store.planSheetBody(), Body::PlansUnavailable);
+
+        h.client->answer<Op::FetchBilling>(billing(bothPlans));
+        h.store.load(true);
+        settle();
+        QCOMPARE(h.store.planSheetBody(), Body::PlanList);
+        // A reload keeps the plans on screen.
+        h.store.load(true);
+        settle();
+        QVERIFY(h.store.isLoading());
+        QCOMPARE(h.store.planSheetBody(), Body::PlanList);
+        h.client->cancelPending();
+        settle();
+    }
+
     void reloadNotifiesOnlyOnChangeAndKeepsResponseOnFailure()
     {
         Harness h;

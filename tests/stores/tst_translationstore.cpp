@@ -145,9 +145,26 @@ private Q_SLOTS:
         h.store.setText(text);
 
         QCOMPARE(h.store.characterCount(), count);
+        QCOMPARE(h.store.characterCountText(),
+                 QLocale().toString(count) + QStringLiteral(" / 5,000"));
         QCOMPARE(h.store.canTranslate(), canTranslate);
         QCOMPARE(h.store.status().text == QStringLiteral("Use 5,000 characters or fewer."),
                  count > TranslationStore::maximumTextLength);
+    }
+
+    void counterGroupsDigitsByTheLocale()
+    {
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        Harness h;
+        h.store.setText(textOf(1234));
+        const QString german = h.store.characterCountText();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const QString english = h.store.characterCountText();
+        QLocale::setDefault(previous);
+
+        QCOMPARE(german, QStringLiteral("1.234 / 5,000"));
+        QCOMPARE(english, QStringLiteral("1,234 / 5,000"));
     }
 
     void textIsSentAsTyped()

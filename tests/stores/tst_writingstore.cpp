@@ -286,12 +286,13 @@ private Q_SLOTS:
         QTest::addColumn<StatusLine>("status");
         QTest::addColumn<bool>("canClear");
         QTest::addColumn<int>("words");
+        QTest::addColumn<QString>("wordsText");
 
         QTest::newRow("empty") << Setup([](Harness &) {}) << "Improve writing" << StatusLine::none()
-                               << false << 0;
+                               << false << 0 << "0 words";
         QTest::newRow("blank draft")
             << Setup([](Harness &h) { h.store.setText(QStringLiteral(" \n\u2003")); })
-            << "Improve writing" << StatusLine::none() << true << 0;
+            << "Improve writing" << StatusLine::none() << true << 0 << "0 words";
         QTest::newRow("improving")
             << Setup([](Harness &h) {
                    h.store.setText(QStringLiteral("one  two\nthree"));
@@ -299,11 +300,14 @@ private Q_SLOTS:
                })
             << "Improving…"
             << StatusLine::of(Kind::Progress, QStringLiteral("Improving your writing…")) << true
-            << 3;
+            << 3 << "3 words";
         QTest::newRow("one word") << Setup([](Harness &h) {
             h.improve(QStringLiteral("\u00a0word "), QStringLiteral("Word."));
         }) << "Improve writing" << StatusLine::none()
-                                  << true << 1;
+                                  << true << 1 << "1 word";
+        QTest::newRow("grouped count")
+            << Setup([](Harness &h) { h.store.setText(QStringLiteral("w ").repeated(1200)); })
+            << "Improve writing" << StatusLine::none() << true << 1200 << "1,200 words";
     }
 
     void screenValues()
@@ -313,6 +317,8 @@ private Q_SLOTS:
         QFETCH(StatusLine, status);
         QFETCH(bool, canClear);
         QFETCH(int, words);
+        QFETCH(QString, wordsText);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         Harness h;
         setup(h);
 
@@ -320,6 +326,7 @@ private Q_SLOTS:
         QCOMPARE(h.store.status(), status);
         QCOMPARE(h.store.canClear(), canClear);
         QCOMPARE(h.store.wordCount(), words);
+        QCOMPARE(h.store.wordCountText(), wordsText);
     }
 
     void storeGoneWhileImproving()

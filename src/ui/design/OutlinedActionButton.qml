@@ -2,14 +2,16 @@ import QtQuick
 import QtQuick.Controls.Basic
 import Tolvan
 
-// A secondary action: a pill outlined in `borderColor` on Surface; with
-// `matchesPrimaryButton` the same box as the primary button beside it.
+// A secondary action: a pill outlined in `borderColor` on Surface, with an
+// optional symbol before its title; with `matchesPrimaryButton` the same box
+// as the primary button beside it.
 Button {
     id: control
 
     property color foregroundColor: Theme.textPrimary
     property color borderColor: Theme.border
     property bool matchesPrimaryButton: false
+    property string symbol
 
     leftPadding: matchesPrimaryButton ? 14 : 12
     rightPadding: leftPadding
@@ -20,12 +22,29 @@ Button {
     font: matchesPrimaryButton ? Theme.font(12, Font.DemiBold) : Theme.font(11)
     Accessible.name: text
 
-    contentItem: Text {
-        text: control.text
-        font: control.font
-        color: control.foregroundColor
-        horizontalAlignment: Text.AlignHCenter
-        verticalAlignment: Text.AlignVCenter
+    contentItem: Item {
+        implicitWidth: label.implicitWidth
+        implicitHeight: label.implicitHeight
+
+        Row {
+            id: label
+
+            anchors.centerIn: parent
+            spacing: 2
+            StaticIcon {
+                anchors.verticalCenter: parent.verticalCenter
+                visible: control.symbol.length > 0
+                systemName: control.symbol
+                size: 13
+                color: control.foregroundColor
+            }
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: control.text
+                font: control.font
+                color: control.foregroundColor
+            }
+        }
     }
 
     background: Rectangle {

@@ -7,7 +7,7 @@ namespace Tolvan {
 
 namespace {
 
-constexpr std::array<std::pair<const char *, char16_t>, 22> table{{
+constexpr std::array<std::pair<const char *, char16_t>, 23> table{{
     {"translate", 0xe8e2},
     {"pencil.line", 0xe745},
     {"clock", 0xe8b5},
@@ -20,6 +20,7 @@ constexpr std::array<std::pair<const char *, char16_t>, 22> table{{
     {"rectangle.portrait.and.arrow.right", 0xe9ba},
     {"magnifyingglass", 0xe8b6},
     {"largecircle.fill.circle", 0xe837},
+    {"circle", 0xe836},
     {"info.circle", 0xe88e},
     {"exclamationmark.circle", 0xe001},
     {"chevron.down", 0xe5cf},

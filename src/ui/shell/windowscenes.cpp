@@ -2,6 +2,7 @@
 
 #include "globalcopyshortcut.h"
 #include "shortcutwindowaccessor.h"
+#include "statusline.h"
 #include "windowraiser.h"
 #include "wireenums.h"
 
@@ -67,6 +68,9 @@ QQmlApplicationEngine &WindowScenes::engine()
         // and so on; Qt 6.4 cannot declare a foreign namespace for QML.
         qmlRegisterUncreatableMetaObject(Tolvan::staticMetaObject, "Tolvan", 1, 0, "Enums",
                                          QStringLiteral("Enums holds values only."));
+        // How a workspace's status line is drawn, as StatusKind.Progress and so on.
+        qmlRegisterUncreatableMetaObject(StatusLine::staticMetaObject, "Tolvan", 1, 0, "StatusKind",
+                                         QStringLiteral("StatusKind holds values only."));
     }
     return *m_engine;
 }

@@ -76,4 +76,8 @@ Item {
             }
         }
     }
+
+    BillingPlanSheet {
+        anchors.fill: parent
+    }
 }

@@ -1,0 +1,80 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Tolvan
+
+// A language of the Translate workspace: the chosen language's name and a
+// chevron; it opens the picker under itself.
+AbstractButton {
+    id: control
+
+    property string title
+    property var languages
+    property var selection: null
+
+    signal chosen(var language)
+
+    readonly property bool isPresented: popover.isPresented
+
+    leftPadding: 10
+    rightPadding: 8
+    topPadding: 6
+    bottomPadding: 6
+    focusPolicy: Qt.StrongFocus
+    Accessible.name: title
+    Accessible.description: selection ? selection.name : qsTr("No language selected")
+
+    onClicked: {
+        if (selection)
+            picker.remember(selection.code);
+        if (!popover.isPresented)
+            pickerView.reset();
+        popover.isPresented = !popover.isPresented;
+    }
+
+    LanguagePicker {
+        id: picker
+
+        languages: control.languages
+    }
+
+    contentItem: Row {
+        spacing: 6
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: control.selection ? control.selection.name : qsTr("Choose language")
+            font: Theme.font(13, Font.Medium)
+            color: control.isPresented ? Theme.accent : Theme.textPrimary
+        }
+        StaticIcon {
+            anchors.verticalCenter: parent.verticalCenter
+            systemName: control.isPresented ? "chevron.up" : "chevron.down"
+            size: 12
+            color: control.isPresented ? Theme.accent : Theme.textSecondary
+        }
+    }
+
+    background: Rectangle {
+        radius: 8
+        color: control.hovered ? Theme.controlBackground : "transparent"
+        FocusRing {
+            control: control
+            radius_: 8
+        }
+    }
+
+    ArrowlessPopover {
+        id: popover
+
+        LanguagePickerPopover {
+            id: pickerView
+
+            picker: picker
+            selection: control.selection
+            onChosen: language => {
+                control.chosen(language);
+                picker.remember(language.code);
+                popover.isPresented = false;
+            }
+        }
+    }
+}
