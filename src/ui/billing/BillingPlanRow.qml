@@ -33,6 +33,7 @@ AbstractButton {
             spacing: 3
 
             RowLayout {
+                Layout.fillWidth: true
                 spacing: 8
                 Label {
                     text: control.plan.name
@@ -45,13 +46,18 @@ AbstractButton {
                     font: Theme.font(11, Font.DemiBold)
                     color: Theme.accent
                 }
+                Item {
+                    Layout.fillWidth: true
+                }
             }
             Label {
+                Layout.fillWidth: true
                 text: BillingStore.priceLine(control.plan)
                 font: Theme.font(13)
                 color: Theme.textSecondary
             }
             Label {
+                Layout.fillWidth: true
                 text: control.plan.trialDescription
                 font: Theme.font(11, Font.DemiBold)
                 color: Theme.success
