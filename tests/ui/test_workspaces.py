@@ -33,6 +33,14 @@ def status(world, line, timeout=20):
     return world.find("label", line, timeout)
 
 
+def screenshot_with_popover(world, name):
+    """The whole screen: the picker is a window of its own above the main window."""
+    folder = os.path.join(world.build, "screenshots")
+    os.makedirs(folder, exist_ok=True)
+    world.x("import", "-window", "root", "-crop", "1000x640+310+170",
+            os.path.join(folder, f"{name}.png"))
+
+
 def clipboard(world):
     return world.x("xclip", "-o", "-selection", "clipboard")
 
@@ -75,7 +83,7 @@ def translate(appearance):
         world.find("text", "Search languages")
         world.type("SPAN")
         world.find("push button", "Spanish")
-        world.screenshot(f"translate-picker-{appearance}")
+        screenshot_with_popover(world, f"translate-picker-{appearance}")
         world.key("Return")
         world.gone("text", "Search languages")
         wait(lambda: selector(world, "Target language").description == "Spanish", "Spanish")
