@@ -22,26 +22,26 @@ def sign_in_and_move_around():
         world.key("Return")
 
         world.find("push button", "Translate")
-        world.find("label", "Translate")
+        world.find("text", "Text to translate")
         world.find("push button", "Account: person@example.com")
         world.screenshot("main-light")
         world.key("ctrl+2")
-        world.find("label", "Write")
+        world.find("label", "Improve your writing")
         world.key("ctrl+Tab")
         world.find("label", "History")
         world.key("ctrl+Tab")
-        world.find("label", "Translate")
+        world.find("text", "Text to translate")
 
         # Ctrl+Q closes the window; the app stays in the tray.
         world.key("ctrl+2")
-        world.find("label", "Write")
+        world.find("label", "Improve your writing")
         world.key("ctrl+q")
         world.gone("frame", "Tolvan")
         assert world.app.poll() is None, "closing the window ended the app"
 
         # Running tolvan again brings the window back, on the last workspace.
         assert world.tolvan(wait_for_exit=True) == 0
-        world.find("label", "Write")
+        world.find("label", "Improve your writing")
         wait(lambda: world.active_window_pid() == world.app.pid, "tolvan to be the active window")
 
         assert world.tolvan("--quit", wait_for_exit=True) == 0

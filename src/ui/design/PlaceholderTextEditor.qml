@@ -12,8 +12,9 @@ PasteTextEditor {
 
     Text {
         parent: root
-        x: 5
-        width: root.width - 10
+        // Where the editor draws its first line.
+        y: 6
+        width: root.width
         text: root.placeholder
         visible: root.text.length === 0
         wrapMode: Text.Wrap
