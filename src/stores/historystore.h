@@ -156,11 +156,15 @@ private:
     QCoro::Task<> runList(QUuid generation, std::optional<HistoryKind> filter, QString search,
                           qint64 number, bool debounced, CancellationToken cancel);
     void applyPage(qint64 number, const HistoryListResponse &answer);
-    QCoro::Task<> runAction(QUuid accountGeneration, EntryOperation operation,
-                            EntryHandler onSuccess, CancellationToken cancel);
-    QCoro::Task<> runClear(QUuid accountGeneration, CancellationToken cancel);
-    // Whether a signed-in session is there to send a request with.
-    bool isSignedIn() const;
+    // An entry action or the clear-all: sends `operation` and hands a value
+    // it answers to `onSuccess` (with nothing for a request that answers none).
+    template<typename Value, typename Handler>
+    QCoro::Task<> runAction(
+        QUuid accountGeneration,
+        std::function<QCoro::Task<Result<Value>>(std::shared_ptr<APIClientProtocol> client,
+                                                 QString accessToken, CancellationToken cancel)>
+            operation,
+        Handler onSuccess, CancellationToken cancel);
     std::optional<HistoryEntry> loadedEntry(const QString &id) const;
     void resetControls();
     void handleAccountChange();
