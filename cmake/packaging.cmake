@@ -10,10 +10,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Translates text between languages and improves the wording of drafts with the\n"
-    " Tolvan service, from a desktop app with a tray icon and a double-copy shortcut,\n"
-    " or from the command-line client tolvan-cli.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Translates text between languages and improves the \
+wording of drafts\nwith the Tolvan service, from a desktop app with a tray icon and a \
+double-copy\nshortcut, or from the command-line client tolvan-cli.")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the libraries do not say: the QML modules the windows import, the SVG
 # icon engine, the icon font and a Secret Service for the session.
