@@ -1,5 +1,6 @@
 """Tolvan as a user's system gets it: the desktop files pass the validators, the
-manual pages render and name every option, an install into a fresh prefix runs
+manual pages render and name every option, the completion offers every
+command and option, an install into a fresh prefix runs
 with the source and build folders out of reach, and the .deb holds what it should."""
 
 import configparser
@@ -85,6 +86,23 @@ def validators_and_manual_pages():
         if not re.search(rf"^\s+{status}$", manual, re.M):
             missing.add(f"exit status {status}")
     assert not missing, f"tolvan-cli(1) lacks {sorted(missing)}"
+
+    # The bash completion offers the same commands and options.
+    assert completions("") == set(commands), completions("")
+    global_options = long_options(overview.split("Options:")[1].split("Run ")[0])
+    assert completions("--") == global_options, completions("--")
+    for command in set(commands):
+        offered = completions(command, "--")
+        expected = long_options(run(cli, command, "--help").stdout.split("Options:")[1])
+        assert offered == expected, f"{command}: completes {offered}, takes {expected}"
+
+
+def completions(*words):
+    script = 'source "$1"; shift; COMP_WORDS=(tolvan-cli "$@"); COMP_CWORD=$#; _tolvan_cli; ' \
+             'printf "%s\\n" "${COMPREPLY[@]}"'
+    result = run("bash", "-c", script, "bash", os.path.join(SOURCE, "data", "completion",
+                                                            "tolvan-cli"), *words)
+    return set(result.stdout.split())
 
 
 def out_of_reach(*argv):
