@@ -43,7 +43,7 @@ struct Shortcut {
     const char *id;
     InstanceRequest::Action action;
     const char *description;
-    // In the notation of the XDG shortcuts specification.
+    // In the portal's notation: the modifiers, then the XKB name of the key.
     const char *preferredTrigger;
 };
 
