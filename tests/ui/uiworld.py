@@ -17,7 +17,8 @@ import urllib.request
 
 
 class World:
-    def __init__(self, build, name, entitled=True, scale=None, appearance=None, access_ttl=3600):
+    def __init__(self, build, name, entitled=True, scale=None, appearance=None, access_ttl=3600,
+                 x_input=True):
         self.build = os.path.abspath(build)
         self.name = name
         self.home = tempfile.mkdtemp(prefix="tolvan-ui-")
@@ -43,7 +44,7 @@ class World:
         if appearance:
             self.preferences({"preferences.appearance": appearance})
         try:
-            self._start_display()
+            self._start_display(x_input)
             self._start_buses()
             self._start_sandbox(entitled, access_ttl)
         except BaseException:
@@ -57,10 +58,12 @@ class World:
         self.processes.append(process)
         return process
 
-    def _start_display(self):
+    def _start_display(self, x_input):
         read, write = os.pipe()
+        # Without XInput the display offers no global keyboard watch, like a Wayland session.
+        extensions = [] if x_input else ["-extension", "XInputExtension"]
         self._spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", "1600x1000x24", "-nolisten",
-                     "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
+                     "tcp", *extensions], pass_fds=(write,), stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as pipe:
             self.env["DISPLAY"] = ":" + pipe.readline().strip()
@@ -246,15 +249,22 @@ class World:
         window = self.x("xdotool", "getactivewindow").strip()
         return int(self.x("xdotool", "getwindowpid", window).strip() or 0) if window else 0
 
-    def screenshot(self, name):
+    def screenshot(self, name, title="Tolvan"):
         folder = os.path.join(self.build, "screenshots")
         os.makedirs(folder, exist_ok=True)
         path = os.path.join(folder, f"{name}.png")
         window = self.x("xdotool", "search", "--pid", str(self.app.pid), "--onlyvisible",
-                        "--name", "Tolvan").split()
+                        "--name", f"^{title}$").split()
         target = window[0] if window else "root"
         self.x("import", "-window", target, path)
         return path
+
+    def cli(self, *arguments):
+        """Runs tolvan-cli on the app's session, as a second client of the account."""
+        result = subprocess.run([self.program("cli/tolvan-cli"), *arguments], env=self.env,
+                                capture_output=True, text=True, timeout=30)
+        assert result.returncode == 0, f"tolvan-cli {arguments[0]}: {result.stderr}"
+        return result.stdout
 
     def sign_in(self, address):
         self.click(self.find("text", "Email address"))
