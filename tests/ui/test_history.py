@@ -5,7 +5,7 @@ import sys
 
 from uiworld import World, wait
 
-BUILD = sys.argv[1] if len(sys.argv) > 1 else None
+BUILD = sys.argv[1]
 
 WEATHER = "The weather is nice today."
 MORNING = "Good morning, my friend."

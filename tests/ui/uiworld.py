@@ -17,8 +17,7 @@ import urllib.request
 
 
 class World:
-    def __init__(self, build, name, entitled=True, scale=None, appearance=None, access_ttl=3600,
-                 x_input=True):
+    def __init__(self, build, name, entitled=True, scale=None, appearance=None, access_ttl=3600):
         self.build = os.path.abspath(build)
         self.name = name
         self.home = tempfile.mkdtemp(prefix="tolvan-ui-")
@@ -44,7 +43,7 @@ class World:
         if appearance:
             self.preferences({"preferences.appearance": appearance})
         try:
-            self._start_display(x_input)
+            self._start_display()
             self._start_buses()
             self._start_sandbox(entitled, access_ttl)
         except BaseException:
@@ -58,12 +57,10 @@ class World:
         self.processes.append(process)
         return process
 
-    def _start_display(self, x_input):
+    def _start_display(self):
         read, write = os.pipe()
-        # Without XInput the display offers no global keyboard watch, like a Wayland session.
-        extensions = [] if x_input else ["-extension", "XInputExtension"]
         self._spawn(["Xvfb", "-displayfd", str(write), "-screen", "0", "1600x1000x24", "-nolisten",
-                     "tcp", *extensions], pass_fds=(write,), stderr=subprocess.DEVNULL)
+                     "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL)
         os.close(write)
         with os.fdopen(read) as pipe:
             self.env["DISPLAY"] = ":" + pipe.readline().strip()
@@ -253,10 +250,18 @@ class World:
         folder = os.path.join(self.build, "screenshots")
         os.makedirs(folder, exist_ok=True)
         path = os.path.join(folder, f"{name}.png")
-        window = self.x("xdotool", "search", "--pid", str(self.app.pid), "--onlyvisible",
+        window = self.x("xdotool", "search", "--all", "--pid", str(self.app.pid), "--onlyvisible",
                         "--name", f"^{title}$").split()
-        target = window[0] if window else "root"
-        self.x("import", "-window", target, path)
+        if not window:
+            self.x("import", "-window", "root", path)
+            return path
+        # What the screen shows there: a grab of the window itself can come
+        # out with another window's pixels when two GL windows are open.
+        info = dict(line.strip().split(": ", 1) for line in self.x(
+            "xwininfo", "-id", window[0]).splitlines() if ": " in line)
+        self.x("import", "-window", "root", "-crop", "{}x{}+{}+{}".format(
+            info["Width"], info["Height"], info["Absolute upper-left X"],
+            info["Absolute upper-left Y"]), "+repage", path)
         return path
 
     def cli(self, *arguments):

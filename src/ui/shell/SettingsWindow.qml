@@ -9,8 +9,8 @@ ApplicationWindow {
 
     title: qsTr("Settings")
     color: Theme.canvas
-    width: content.implicitWidth
-    height: content.implicitHeight
+    width: 640
+    height: Math.max(600, view.implicitHeight + 48)
     minimumWidth: width
     maximumWidth: width
     minimumHeight: height
@@ -21,17 +21,11 @@ ApplicationWindow {
         onActivated: Scenes.closeKeyWindow()
     }
 
-    ColumnLayout {
-        id: content
+    SettingsView {
+        id: view
 
-        anchors.fill: parent
-
-        Label {
-            Layout.margins: 24
-            Layout.preferredWidth: 560 - 48
-            text: qsTr("Settings")
-            font: Theme.font(16)
-            color: Theme.textPrimary
-        }
+        x: 24
+        y: 24
+        width: window.width - 48
     }
 }
