@@ -21,6 +21,7 @@ ColumnLayout {
         ColumnLayout {
             Layout.fillWidth: true
             Layout.fillHeight: false
+            Layout.alignment: Qt.AlignVCenter
             spacing: 4
 
             Label {
