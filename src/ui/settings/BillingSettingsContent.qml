@@ -34,7 +34,7 @@ ColumnLayout {
                 text: BillingStore.statusText
                 font: Theme.font(11)
                 color: Theme.textSecondary
-                wrapMode: Text.Wrap
+                elide: Text.ElideRight
             }
         }
 

@@ -61,7 +61,7 @@ Item {
         }
 
         ColumnLayout {
-            Layout.fillWidth: true
+            Layout.alignment: Qt.AlignHCenter
             Layout.topMargin: 32
             visible: HistoryStore.listEnd === HistoryStore.Empty
             spacing: 6
