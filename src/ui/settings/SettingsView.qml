@@ -204,15 +204,14 @@ ColumnLayout {
                 id: accountButton
 
                 visible: settingsContent.accountAction !== SettingsContent.None
-                text: settingsContent.accountAction === SettingsContent.SignOut ? qsTr("Sign out") : qsTr("Sign in")
+                text: settingsContent.accountActionTitle
                 onClicked: settingsContent.runAccountAction()
 
                 contentItem: Row {
                     spacing: 6
                     StaticIcon {
                         anchors.verticalCenter: parent.verticalCenter
-                        systemName: settingsContent.accountAction === SettingsContent.SignOut
-                                    ? "rectangle.portrait.and.arrow.right" : "person.crop.circle"
+                        systemName: settingsContent.accountActionSymbol
                         color: Theme.textPrimary
                         size: 14
                     }

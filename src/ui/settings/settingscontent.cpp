@@ -56,6 +56,32 @@ SettingsContent::AccountAction SettingsContent::accountAction() const
     return accountAction(m_auth->phase(), m_auth->hasSession());
 }
 
+QString SettingsContent::accountActionTitle() const
+{
+    switch (accountAction()) {
+    case AccountAction::SignOut:
+        return QStringLiteral("Sign out");
+    case AccountAction::SignIn:
+        return QStringLiteral("Sign in");
+    case AccountAction::None:
+        break;
+    }
+    return {};
+}
+
+QString SettingsContent::accountActionSymbol() const
+{
+    switch (accountAction()) {
+    case AccountAction::SignOut:
+        return QStringLiteral("rectangle.portrait.and.arrow.right");
+    case AccountAction::SignIn:
+        return QStringLiteral("person.crop.circle");
+    case AccountAction::None:
+        break;
+    }
+    return {};
+}
+
 bool SettingsContent::showsRecoveryActions() const
 {
     return m_auth->phase() == AuthStore::Phase::Recovery;

@@ -24,6 +24,8 @@ class SettingsContent : public QObject {
     Q_PROPERTY(QString accountTitle READ accountTitle NOTIFY accountChanged)
     Q_PROPERTY(QString accountDetail READ accountDetail NOTIFY accountChanged)
     Q_PROPERTY(AccountAction accountAction READ accountAction NOTIFY accountChanged)
+    Q_PROPERTY(QString accountActionTitle READ accountActionTitle NOTIFY accountChanged)
+    Q_PROPERTY(QString accountActionSymbol READ accountActionSymbol NOTIFY accountChanged)
     Q_PROPERTY(bool showsRecoveryActions READ showsRecoveryActions NOTIFY accountChanged)
     Q_PROPERTY(bool showsDoubleCopyStatus READ showsDoubleCopyStatus NOTIFY doubleCopyChanged)
     Q_PROPERTY(QString doubleCopyStatusTitle READ doubleCopyStatusTitle NOTIFY doubleCopyChanged)
@@ -46,6 +48,9 @@ public:
     QString accountTitle() const;
     QString accountDetail() const;
     AccountAction accountAction() const;
+    // The button's title and symbol; empty without a button.
+    QString accountActionTitle() const;
+    QString accountActionSymbol() const;
     bool showsRecoveryActions() const;
     bool showsDoubleCopyStatus() const { return doubleCopyStatus().isShown; }
     QString doubleCopyStatusTitle() const { return doubleCopyStatus().title; }
