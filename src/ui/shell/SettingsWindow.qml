@@ -3,18 +3,20 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tolvan
 
-// The Settings window, exactly the size of its content.
+// The Settings window, as tall as its content: it grows when a message
+// appears. Its height has no maximum, which would clamp that growth.
 ApplicationWindow {
     id: window
+
+    readonly property int contentHeight: Math.max(600, view.implicitHeight + 48)
 
     title: qsTr("Settings")
     color: Theme.canvas
     width: 640
-    height: Math.max(600, view.implicitHeight + 48)
+    height: contentHeight
     minimumWidth: width
     maximumWidth: width
-    minimumHeight: height
-    maximumHeight: height
+    minimumHeight: contentHeight
 
     Shortcut {
         sequence: "Ctrl+Q"
