@@ -290,6 +290,11 @@ void HistoryStore::removeEntry(qint64 id)
     reload(false, true);
 }
 
+void HistoryStore::retryList()
+{
+    loadPage(m_page + 1, false);
+}
+
 void HistoryStore::openEntry(const QString &id)
 {
     const auto entry = loadedEntry(id);
@@ -431,7 +436,9 @@ void HistoryStore::setActionID(std::optional<qint64> actionID)
 
 void HistoryStore::setMessage(const std::optional<QString> &message)
 {
-    assignProperty(this, m_message, message, &HistoryStore::messageChanged);
+    if (assignProperty(this, m_message, message, &HistoryStore::messageChanged)) {
+        updateDerived();
+    }
 }
 
 void HistoryStore::setActionMessage(const std::optional<QString> &actionMessage)
@@ -476,6 +483,17 @@ void HistoryStore::updateDerived()
                    m_isClearing ? QStringLiteral("Clearing history")
                                 : QStringLiteral("Clear history"),
                    &HistoryStore::clearButtonTitleChanged);
+    ListEnd listEnd = ListEnd::Nothing;
+    if (m_isLoading) {
+        listEnd = ListEnd::Loading;
+    } else if (m_message) {
+        listEnd = ListEnd::Message;
+    } else if (m_entries.isEmpty()) {
+        listEnd = ListEnd::Empty;
+    } else if (m_canLoadMore) {
+        listEnd = ListEnd::LoadMore;
+    }
+    assignProperty(this, m_listEnd, listEnd, &HistoryStore::listEndChanged);
 }
 
 } // namespace Tolvan

@@ -28,7 +28,7 @@ def sign_in_and_move_around():
         world.key("ctrl+2")
         world.find("label", "Write")
         world.key("ctrl+Tab")
-        world.find("label", "History")
+        world.find("text", "Search history")
         world.key("ctrl+Tab")
         world.find("label", "Translate")
 
