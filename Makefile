@@ -14,7 +14,7 @@ SANITIZER_ENV = \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0
 
-.PHONY: setup configure build run test unit-test sanitize-test fuzz-smoke fuzz bench clean
+.PHONY: setup configure build package run test unit-test sanitize-test fuzz-smoke fuzz bench clean
 
 setup:
 	@scripts/setup
@@ -24,6 +24,10 @@ configure: setup
 
 build: configure
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The Debian package, $(BUILD_DIR)/tolvan_VERSION_ARCH.deb.
+package: build
+	@cmake --build $(BUILD_DIR) --target package
 
 # The desktop app against tolvan-sandbox on a free loopback port, printing its
 # sign-in codes (PLANS=1: new accounts start unsubscribed); without a display,

@@ -1,5 +1,6 @@
 #include "appoptions.h"
 #include "credentialstoragefactory.h"
+#include "globalshortcutsportal.h"
 #include "servicebaseurl.h"
 #include "singleinstance.h"
 #include "tolvanapp.h"
@@ -124,6 +125,10 @@ int main(int argc, char *argv[])
         QCoreApplication::exit(1);
     });
     QObject::connect(&instance, &SingleInstance::requestReceived, &app, &TolvanApp::handleRequest);
+    GlobalShortcutsPortal desktopShortcuts;
+    QObject::connect(&desktopShortcuts, &GlobalShortcutsPortal::requested, &app,
+                     &TolvanApp::handleRequest);
+    desktopShortcuts.bind();
     reportFirstFrame(app.scenes());
     QTimer::singleShot(0, &app, [&app, request] { app.handleRequest(request); });
     return application.exec();

@@ -64,19 +64,35 @@ QList<ApertiumTranslator::Pair> ApertiumTranslator::pairsFromModes(const QString
 
 QList<TranslationLanguage> ApertiumTranslator::languages() const
 {
-    QList<TranslationLanguage> languages;
-    const auto addLanguage = [&languages](const QString &code) {
-        const bool known = std::any_of(
-            languages.cbegin(), languages.cend(),
-            [&code](const TranslationLanguage &language) { return language.code == code; });
-        if (!known) {
-            const QLocale::Language language = QLocale::codeToLanguage(code);
-            languages.append({code, QLocale::languageToString(language)});
-        }
-    };
+    QStringList codes;
     for (const Pair &pair : m_pairs) {
-        addLanguage(pair.source);
-        addLanguage(pair.target);
+        for (const QString &code : {pair.source, pair.target}) {
+            if (!codes.contains(code)) {
+                codes.append(code);
+            }
+        }
+    }
+    // Drops the language with the most missing routes until every listed
+    // pair translates: one isolated language then costs only itself.
+    while (true) {
+        QList<int> missing(codes.size(), 0);
+        for (qsizetype i = 0; i < codes.size(); ++i) {
+            for (qsizetype j = 0; j < codes.size(); ++j) {
+                if (i != j && !routeFor(codes[i], codes[j])) {
+                    ++missing[i];
+                    ++missing[j];
+                }
+            }
+        }
+        const auto worst = std::max_element(missing.cbegin(), missing.cend());
+        if (worst == missing.cend() || *worst == 0) {
+            break;
+        }
+        codes.removeAt(worst - missing.cbegin());
+    }
+    QList<TranslationLanguage> languages;
+    for (const QString &code : std::as_const(codes)) {
+        languages.append({code, QLocale::languageToString(QLocale::codeToLanguage(code))});
     }
     std::sort(
         languages.begin(), languages.end(),
@@ -95,7 +111,42 @@ std::optional<QString> ApertiumTranslator::modeFor(const QString &source,
     return std::nullopt;
 }
 
-QCoro::Task<std::optional<QString>> ApertiumTranslator::translate(QString text, QString mode) const
+std::optional<QStringList> ApertiumTranslator::routeFor(const QString &source,
+                                                        const QString &target) const
+{
+    if (source == target) {
+        return std::nullopt;
+    }
+    if (const auto mode = modeFor(source, target)) {
+        return QStringList{*mode};
+    }
+    for (const Pair &first : m_pairs) {
+        if (first.source != source) {
+            continue;
+        }
+        if (const auto second = modeFor(first.target, target)) {
+            return QStringList{first.mode, *second};
+        }
+    }
+    return std::nullopt;
+}
+
+QCoro::Task<std::optional<QString>> ApertiumTranslator::translate(QString text,
+                                                                  QStringList route) const
+{
+    std::optional<QString> translated = text;
+    for (const QString &mode : std::as_const(route)) {
+        // Awaited as a named task: no temporary lives across the suspension.
+        const QCoro::Task<std::optional<QString>> step = run(*translated, mode);
+        translated = co_await step;
+        if (!translated) {
+            break;
+        }
+    }
+    co_return translated;
+}
+
+QCoro::Task<std::optional<QString>> ApertiumTranslator::run(QString text, QString mode) const
 {
     // A program that cannot start reports no end to wait for.
     if (m_program.isEmpty()) {

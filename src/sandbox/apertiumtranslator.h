@@ -12,6 +12,8 @@ namespace Tolvan {
 // Translation through the Apertium pairs installed on this machine. Apertium
 // names its modes after the languages' ISO 639 codes ("eng-spa", "fr-es");
 // the service speaks two-letter codes, so each mode is mapped to its pair.
+// A pair without its own mode goes through a language that both reach (Debian
+// has English-Spanish and French-Spanish, but no English-French).
 class ApertiumTranslator {
 public:
     struct Pair {
@@ -33,13 +35,20 @@ public:
     // "spa-eng_US" or chained modes are left out.
     static QList<Pair> pairsFromModes(const QStringList &modes);
 
-    // Every language that some pair translates from or into, by English name.
+    // The languages that translate into and from every other one listed, by
+    // English name.
     QList<TranslationLanguage> languages() const;
-    std::optional<QString> modeFor(const QString &source, const QString &target) const;
-    // The translation, or none when Apertium failed.
-    QCoro::Task<std::optional<QString>> translate(QString text, QString mode) const;
+    // The modes that take `source` to `target`, one after another: the
+    // pair's own mode, or two through a third language; none when there is
+    // no way, or nothing to translate between.
+    std::optional<QStringList> routeFor(const QString &source, const QString &target) const;
+    // The text through every mode of `route`, or none when Apertium failed.
+    QCoro::Task<std::optional<QString>> translate(QString text, QStringList route) const;
 
 private:
+    std::optional<QString> modeFor(const QString &source, const QString &target) const;
+    QCoro::Task<std::optional<QString>> run(QString text, QString mode) const;
+
     QList<Pair> m_pairs;
     // Empty when the program is not installed.
     QString m_program;

@@ -73,16 +73,46 @@ std::optional<QString> SpellingCorrector::correction(const QString &word) const
     const bool capitalised =
         word.size() > 1 && word[0].isUpper() && word.mid(1) == word.mid(1).toLower();
     const QString asWritten = capitalised ? word.toLower() : word;
+    const QString folded = asWritten.toLower();
+    std::optional<QString> best;
+    // Lower ranks first: the edit distance, then one for anything but a doubling.
+    int bestRank = 0;
     for (const std::string &suggestion : m_hunspell->suggest(asWritten.toStdString())) {
-        QString candidate = QString::fromStdString(suggestion);
-        if (editDistance(asWritten.toLower(), candidate.toLower()) <= 2) {
-            if (capitalised) {
-                candidate[0] = candidate[0].toUpper();
-            }
-            return candidate;
+        const QString candidate = QString::fromStdString(suggestion);
+        const QString candidateFolded = candidate.toLower();
+        const int distance = editDistance(folded, candidateFolded);
+        if (distance > 2) {
+            continue;
+        }
+        const int rank = distance * 2 + (differsByDoubling(folded, candidateFolded) ? 0 : 1);
+        if (!best || rank < bestRank) {
+            best = candidate;
+            bestRank = rank;
         }
     }
-    return std::nullopt;
+    if (best && capitalised) {
+        (*best)[0] = best->at(0).toUpper();
+    }
+    return best;
+}
+
+bool SpellingCorrector::differsByDoubling(const QString &a, const QString &b)
+{
+    const QString &shorter = a.size() < b.size() ? a : b;
+    const QString &longer = a.size() < b.size() ? b : a;
+    if (longer.size() != shorter.size() + 1) {
+        return false;
+    }
+    qsizetype extra = 0;
+    while (extra < shorter.size() && shorter[extra] == longer[extra]) {
+        ++extra;
+    }
+    if (QStringView(shorter).mid(extra) != QStringView(longer).mid(extra + 1)) {
+        return false;
+    }
+    // The extra letter repeats a neighbour: "speling" and "spelling".
+    return (extra > 0 && longer[extra - 1] == longer[extra]) ||
+           (extra + 1 < longer.size() && longer[extra + 1] == longer[extra]);
 }
 
 int SpellingCorrector::editDistance(const QString &a, const QString &b)

@@ -83,13 +83,13 @@ QCoro::Task<HttpReply> TextRoutes::translate(HttpRequest request)
     if (auto refused = refusal(request.account, source, "translate")) {
         co_return *refused;
     }
-    const auto mode = m_use.translator.modeFor(from, to);
-    if (!mode) {
+    const auto route = m_use.translator.routeFor(from, to);
+    if (!route) {
         co_return HttpReply::error(
             422, "unsupported_language_pair",
             QStringLiteral("The language pair %1 to %2 is not installed.").arg(from, to));
     }
-    const auto translation = co_await m_use.translator.translate(source, *mode);
+    const auto translation = co_await m_use.translator.translate(source, *route);
     if (!translation || translation->trimmed().isEmpty()) {
         co_return HttpReply::error(
             502, "translation_failed",

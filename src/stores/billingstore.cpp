@@ -3,6 +3,7 @@
 #include "apiclient.h"
 #include "billingsummary.h"
 #include "propertyassignment.h"
+#include "requestaccess.h"
 #include "systemclock.h"
 
 #include <QPointer>
@@ -127,12 +128,12 @@ QCoro::Task<> BillingStore::fetchAndApply(QUuid generation, CancellationToken ca
     QPointer<BillingStore> self(this);
     const auto client = m_client;
     const auto isCurrent = [&] { return m_generation == generation && !cancel.isCancelled(); };
-    co_await m_auth->refreshIfNeeded();
-    if (!self || !isCurrent() || !hasUsableSession()) {
+    const QCoro::Task<RequestAccess> pendingAccess = RequestAccess::obtain(m_auth, this, isCurrent);
+    const RequestAccess access = co_await pendingAccess;
+    if (!access.isGranted()) {
         co_return;
     }
-    const QString accessToken = m_auth->session()->tokens.accessToken;
-    const auto answer = co_await client->fetchBilling(accessToken, cancel);
+    const auto answer = co_await client->fetchBilling(access.accessToken(), cancel);
     if (!self || !isCurrent()) {
         co_return;
     }
@@ -248,16 +249,16 @@ QCoro::Task<> BillingStore::runBillingAction(Action action, PageRequest request)
     // A page asked for by an account that has since gone is neither opened
     // nor reported.
     const auto isCurrent = [&] { return m_generation == generation; };
-    co_await m_auth->refreshIfNeeded();
-    if (!self || !isCurrent()) {
+    const QCoro::Task<RequestAccess> pendingAccess = RequestAccess::obtain(m_auth, this, isCurrent);
+    const RequestAccess access = co_await pendingAccess;
+    if (access.requesterGone() || access.outcome() == RequestAccess::Outcome::Stale) {
         co_return;
     }
-    if (!hasUsableSession()) {
+    if (access.isSignedOut()) {
         setMessage(signInText);
     } else {
-        const QString accessToken = m_auth->session()->tokens.accessToken;
         // Awaited as a named task: no temporary lives across the suspension.
-        const QCoro::Task<Result<QUrl>> pending = request(accessToken, cancel);
+        const QCoro::Task<Result<QUrl>> pending = request(access.accessToken(), cancel);
         const auto page = co_await pending;
         if (!self || !isCurrent()) {
             co_return;
@@ -315,11 +316,6 @@ void BillingStore::stopPolling()
 bool BillingStore::isSignedIn() const
 {
     return m_auth->phase() == AuthStore::Phase::Authenticated;
-}
-
-bool BillingStore::hasUsableSession() const
-{
-    return isSignedIn() && m_auth->session();
 }
 
 void BillingStore::handleAccountChange()

@@ -173,8 +173,6 @@ private:
     QCoro::Task<> runBillingAction(Action action, PageRequest request);
     void openPage(const QUrl &url);
     bool isSignedIn() const;
-    // Signed in and holding the session that requests are sent with.
-    bool hasUsableSession() const;
     void handleAccountChange();
 
     void setResponse(const std::optional<BillingResponse> &response);

@@ -2,10 +2,13 @@
 
 #include "apiclient.h"
 #include "propertyassignment.h"
+#include "requestaccess.h"
 #include "systemclock.h"
 
 #include <QPointer>
 #include <QSet>
+
+#include <type_traits>
 
 namespace Tolvan {
 
@@ -156,26 +159,25 @@ QCoro::Task<> HistoryStore::runList(QUuid generation, std::optional<HistoryKind>
         }
     }
     if (slept) {
-        co_await m_auth->refreshIfNeeded();
-        if (!self) {
+        const QCoro::Task<RequestAccess> pendingAccess =
+            RequestAccess::obtain(m_auth, this, isCurrent);
+        const RequestAccess access = co_await pendingAccess;
+        if (access.requesterGone()) {
             co_return;
         }
-        if (isCurrent()) {
-            if (!isSignedIn()) {
-                setMessage(signInAgain(listSignInText).text());
-            } else {
-                const QString accessToken = m_auth->session()->tokens.accessToken;
-                const auto answer =
-                    co_await client->fetchHistory(filter, search, number, accessToken, cancel);
-                if (!self) {
-                    co_return;
-                }
-                if (isCurrent()) {
-                    if (answer) {
-                        applyPage(number, answer.value());
-                    } else {
-                        setMessage(answer.error().text());
-                    }
+        if (access.isSignedOut()) {
+            setMessage(signInAgain(listSignInText).text());
+        } else if (access.isGranted()) {
+            const auto answer =
+                co_await client->fetchHistory(filter, search, number, access.accessToken(), cancel);
+            if (!self) {
+                co_return;
+            }
+            if (isCurrent()) {
+                if (answer) {
+                    applyPage(number, answer.value());
+                } else {
+                    setMessage(answer.error().text());
                 }
             }
         }
@@ -205,6 +207,51 @@ void HistoryStore::applyPage(qint64 number, const HistoryListResponse &answer)
     setTotalPages(answer.pagination.totalPages);
 }
 
+template<typename Value, typename Handler>
+QCoro::Task<> HistoryStore::runAction(
+    QUuid accountGeneration,
+    std::function<QCoro::Task<Result<Value>>(std::shared_ptr<APIClientProtocol> client,
+                                             QString accessToken, CancellationToken cancel)>
+        operation,
+    Handler onSuccess, CancellationToken cancel)
+{
+    QPointer<HistoryStore> self(this);
+    const auto client = m_client;
+    const auto isCurrent = [&] {
+        return m_accountGeneration == accountGeneration && !cancel.isCancelled();
+    };
+    const QCoro::Task<RequestAccess> pendingAccess = RequestAccess::obtain(m_auth, this, isCurrent);
+    const RequestAccess access = co_await pendingAccess;
+    if (access.requesterGone()) {
+        co_return;
+    }
+    if (access.isSignedOut()) {
+        setActionMessage(signInAgain(actionSignInText).text());
+    } else if (access.isGranted()) {
+        // Awaited as a named task: no temporary lives across the suspension.
+        const QCoro::Task<Result<Value>> pending = operation(client, access.accessToken(), cancel);
+        const auto answer = co_await pending;
+        if (!self) {
+            co_return;
+        }
+        if (isCurrent()) {
+            if (!answer) {
+                setActionMessage(answer.error().text());
+            } else if constexpr (std::is_void_v<Value>) {
+                onSuccess();
+            } else {
+                onSuccess(answer.value());
+            }
+        }
+    }
+    if (m_accountGeneration == accountGeneration) {
+        // Only one of the two runs at a time; the other is already clear.
+        setActionID(std::nullopt);
+        setIsClearing(false);
+        m_actionTask.reset();
+    }
+}
+
 void HistoryStore::runEntryAction(const HistoryEntry &entry, EntryOperation operation,
                                   EntryHandler onSuccess)
 {
@@ -216,46 +263,7 @@ void HistoryStore::runEntryAction(const HistoryEntry &entry, EntryOperation oper
     setActionMessage(std::nullopt);
     const CancellationToken cancel;
     m_actionTask = cancel;
-    runAction(accountGeneration, std::move(operation), std::move(onSuccess), cancel);
-}
-
-QCoro::Task<> HistoryStore::runAction(QUuid accountGeneration, EntryOperation operation,
-                                      EntryHandler onSuccess, CancellationToken cancel)
-{
-    QPointer<HistoryStore> self(this);
-    const auto client = m_client;
-    const auto isCurrent = [&] {
-        return m_accountGeneration == accountGeneration && !cancel.isCancelled();
-    };
-    co_await m_auth->refreshIfNeeded();
-    if (!self) {
-        co_return;
-    }
-    if (isCurrent()) {
-        if (!isSignedIn()) {
-            setActionMessage(signInAgain(actionSignInText).text());
-        } else {
-            const QString accessToken = m_auth->session()->tokens.accessToken;
-            // Awaited as a named task: no temporary lives across the suspension.
-            const QCoro::Task<Result<HistoryEntry>> pending =
-                operation(client, accessToken, cancel);
-            const auto answer = co_await pending;
-            if (!self) {
-                co_return;
-            }
-            if (isCurrent()) {
-                if (answer) {
-                    onSuccess(answer.value());
-                } else {
-                    setActionMessage(answer.error().text());
-                }
-            }
-        }
-    }
-    if (m_accountGeneration == accountGeneration) {
-        setActionID(std::nullopt);
-        m_actionTask.reset();
-    }
+    runAction<HistoryEntry>(accountGeneration, std::move(operation), std::move(onSuccess), cancel);
 }
 
 HistoryStore::EntryOperation HistoryStore::fetchOperation(const HistoryEntry &entry)
@@ -280,6 +288,11 @@ void HistoryStore::removeEntry(qint64 id)
     entries.removeIf([id](const HistoryEntry &entry) { return entry.id == id; });
     setEntries(entries);
     reload(false, true);
+}
+
+void HistoryStore::retryList()
+{
+    loadPage(m_page + 1, false);
 }
 
 void HistoryStore::openEntry(const QString &id)
@@ -324,50 +337,17 @@ void HistoryStore::clearAll()
     setActionMessage(std::nullopt);
     const CancellationToken cancel;
     m_actionTask = cancel;
-    runClear(accountGeneration, cancel);
-}
-
-QCoro::Task<> HistoryStore::runClear(QUuid accountGeneration, CancellationToken cancel)
-{
-    QPointer<HistoryStore> self(this);
-    const auto client = m_client;
-    const auto isCurrent = [&] {
-        return m_accountGeneration == accountGeneration && !cancel.isCancelled();
-    };
-    co_await m_auth->refreshIfNeeded();
-    if (!self) {
-        co_return;
-    }
-    if (isCurrent()) {
-        if (!isSignedIn()) {
-            setActionMessage(signInAgain(actionSignInText).text());
-        } else {
-            const QString accessToken = m_auth->session()->tokens.accessToken;
-            const auto cleared = co_await client->clearHistory(accessToken, cancel);
-            if (!self) {
-                co_return;
-            }
-            if (isCurrent()) {
-                if (cleared) {
-                    setEntries({});
-                    setPage(0);
-                    setTotalPages(0);
-                    resetControls();
-                } else {
-                    setActionMessage(cleared.error().text());
-                }
-            }
-        }
-    }
-    if (m_accountGeneration == accountGeneration) {
-        setIsClearing(false);
-        m_actionTask.reset();
-    }
-}
-
-bool HistoryStore::isSignedIn() const
-{
-    return m_auth->phase() == AuthStore::Phase::Authenticated && m_auth->session();
+    runAction<void>(
+        accountGeneration,
+        [](std::shared_ptr<APIClientProtocol> client, QString accessToken,
+           CancellationToken cancel) { return client->clearHistory(accessToken, cancel); },
+        [this] {
+            setEntries({});
+            setPage(0);
+            setTotalPages(0);
+            resetControls();
+        },
+        cancel);
 }
 
 std::optional<HistoryEntry> HistoryStore::loadedEntry(const QString &id) const
@@ -456,7 +436,9 @@ void HistoryStore::setActionID(std::optional<qint64> actionID)
 
 void HistoryStore::setMessage(const std::optional<QString> &message)
 {
-    assignProperty(this, m_message, message, &HistoryStore::messageChanged);
+    if (assignProperty(this, m_message, message, &HistoryStore::messageChanged)) {
+        updateDerived();
+    }
 }
 
 void HistoryStore::setActionMessage(const std::optional<QString> &actionMessage)
@@ -501,6 +483,17 @@ void HistoryStore::updateDerived()
                    m_isClearing ? QStringLiteral("Clearing history")
                                 : QStringLiteral("Clear history"),
                    &HistoryStore::clearButtonTitleChanged);
+    ListEnd listEnd = ListEnd::Nothing;
+    if (m_isLoading) {
+        listEnd = ListEnd::Loading;
+    } else if (m_message) {
+        listEnd = ListEnd::Message;
+    } else if (m_entries.isEmpty()) {
+        listEnd = ListEnd::Empty;
+    } else if (m_canLoadMore) {
+        listEnd = ListEnd::LoadMore;
+    }
+    assignProperty(this, m_listEnd, listEnd, &HistoryStore::listEndChanged);
 }
 
 } // namespace Tolvan

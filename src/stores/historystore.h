@@ -53,8 +53,14 @@ class HistoryStore : public QObject {
     Q_PROPERTY(QString loadingText READ loadingText NOTIFY loadingTextChanged)
     Q_PROPERTY(QString emptyTitle READ emptyTitle NOTIFY emptyTitleChanged)
     Q_PROPERTY(QString clearButtonTitle READ clearButtonTitle NOTIFY clearButtonTitleChanged)
+    Q_PROPERTY(ListEnd listEnd READ listEnd NOTIFY listEndChanged)
 
 public:
+    // What follows the last row: a progress line, the list's failure with a
+    // way to retry, the empty state, the button for the next page, or nothing.
+    enum class ListEnd { Nothing, Loading, Message, Empty, LoadMore };
+    Q_ENUM(ListEnd)
+
     static constexpr std::chrono::milliseconds searchDebounce{300};
     static constexpr int notFoundStatus = 404;
 
@@ -103,6 +109,7 @@ public:
     QString loadingText() const { return m_loadingText; }
     QString emptyTitle() const { return m_emptyTitle; }
     QString clearButtonTitle() const { return m_clearButtonTitle; }
+    ListEnd listEnd() const { return m_listEnd; }
 
     // The loaded entries by day, newest day first.
     QList<HistorySection> sections() const { return sections(m_entries); }
@@ -114,6 +121,8 @@ public:
     // Loads page `number` (1 = first), replacing any list request in flight.
     Q_INVOKABLE void loadPage(qint64 number, bool debounced);
     Q_INVOKABLE void loadMore();
+    // After a failed page: loads the page after the last one loaded, at once.
+    Q_INVOKABLE void retryList();
 
     // Runs `operation` on `entry` unless an action or a clear-all runs, and
     // hands its answer to `onSuccess`.
@@ -149,6 +158,7 @@ Q_SIGNALS:
     void loadingTextChanged();
     void emptyTitleChanged();
     void clearButtonTitleChanged();
+    void listEndChanged();
     // The full entry that openEntry() fetched, for the workspace that restores it.
     void entryOpened(const Tolvan::HistoryEntry &entry);
 
@@ -156,11 +166,15 @@ private:
     QCoro::Task<> runList(QUuid generation, std::optional<HistoryKind> filter, QString search,
                           qint64 number, bool debounced, CancellationToken cancel);
     void applyPage(qint64 number, const HistoryListResponse &answer);
-    QCoro::Task<> runAction(QUuid accountGeneration, EntryOperation operation,
-                            EntryHandler onSuccess, CancellationToken cancel);
-    QCoro::Task<> runClear(QUuid accountGeneration, CancellationToken cancel);
-    // Whether a signed-in session is there to send a request with.
-    bool isSignedIn() const;
+    // An entry action or the clear-all: sends `operation` and hands a value
+    // it answers to `onSuccess` (with nothing for a request that answers none).
+    template<typename Value, typename Handler>
+    QCoro::Task<> runAction(
+        QUuid accountGeneration,
+        std::function<QCoro::Task<Result<Value>>(std::shared_ptr<APIClientProtocol> client,
+                                                 QString accessToken, CancellationToken cancel)>
+            operation,
+        Handler onSuccess, CancellationToken cancel);
     std::optional<HistoryEntry> loadedEntry(const QString &id) const;
     void resetControls();
     void handleAccountChange();
@@ -195,6 +209,7 @@ private:
     QString m_loadingText;
     QString m_emptyTitle;
     QString m_clearButtonTitle;
+    ListEnd m_listEnd = ListEnd::Nothing;
 
     AuthStore *const m_auth;
     const std::shared_ptr<APIClientProtocol> m_client;

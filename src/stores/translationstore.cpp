@@ -3,6 +3,7 @@
 #include "apiclient.h"
 #include "authstore.h"
 #include "propertyassignment.h"
+#include "requestaccess.h"
 #include "userperceivedcharacters.h"
 #include "userpreferences.h"
 
@@ -242,17 +243,16 @@ void TranslationStore::loadLanguages(bool force)
 QCoro::Task<> TranslationStore::runLanguageLoad(CancellationToken cancel)
 {
     QPointer<TranslationStore> self(this);
-    AuthStore *const auth = m_auth;
     const auto client = m_client;
-    co_await auth->refreshIfNeeded();
-    if (!self) {
+    const QCoro::Task<RequestAccess> pendingAccess = RequestAccess::obtain(m_auth, this, {});
+    const RequestAccess access = co_await pendingAccess;
+    if (access.requesterGone()) {
         co_return;
     }
-    if (auth->phase() != AuthStore::Phase::Authenticated || !auth->session()) {
+    if (access.isSignedOut()) {
         setLanguageMessage(QStringLiteral("Please sign in again to load languages."));
     } else {
-        const QString accessToken = auth->session()->tokens.accessToken;
-        const auto answer = co_await client->fetchLanguages(accessToken, cancel);
+        const auto answer = co_await client->fetchLanguages(access.accessToken(), cancel);
         if (!self) {
             co_return;
         }
@@ -372,25 +372,23 @@ QCoro::Task<> TranslationStore::runTranslation(QUuid generation, TranslationRequ
                                                CancellationToken cancel)
 {
     QPointer<TranslationStore> self(this);
-    AuthStore *const auth = m_auth;
     const auto client = m_client;
-    co_await auth->refreshIfNeeded();
-    if (!self) {
+    const auto isCurrent = [&] { return m_generation == generation && !cancel.isCancelled(); };
+    const QCoro::Task<RequestAccess> pendingAccess = RequestAccess::obtain(m_auth, this, isCurrent);
+    const RequestAccess access = co_await pendingAccess;
+    if (access.requesterGone()) {
         co_return;
     }
-    const auto isCurrent = [&] { return m_generation == generation && !cancel.isCancelled(); };
-    if (isCurrent()) {
-        if (auth->phase() != AuthStore::Phase::Authenticated || !auth->session()) {
-            setMessage(QStringLiteral("Please sign in again to translate."));
-        } else {
-            const QString accessToken = auth->session()->tokens.accessToken;
-            const Result<QString> answer = co_await client->translate(request, accessToken, cancel);
-            if (!self) {
-                co_return;
-            }
-            if (isCurrent()) {
-                applyTranslation(answer);
-            }
+    if (access.isSignedOut()) {
+        setMessage(QStringLiteral("Please sign in again to translate."));
+    } else if (access.isGranted()) {
+        const Result<QString> answer =
+            co_await client->translate(request, access.accessToken(), cancel);
+        if (!self) {
+            co_return;
+        }
+        if (isCurrent()) {
+            applyTranslation(answer);
         }
     }
     if (m_generation == generation) {

@@ -4,6 +4,7 @@
 #include "authstore.h"
 #include "jsonfields.h"
 #include "propertyassignment.h"
+#include "requestaccess.h"
 
 #include <QLocale>
 #include <QPointer>
@@ -151,25 +152,22 @@ void WritingStore::improve()
 QCoro::Task<> WritingStore::runImprovement(QUuid generation, QString text, CancellationToken cancel)
 {
     QPointer<WritingStore> self(this);
-    AuthStore *const auth = m_auth;
     const auto client = m_client;
-    co_await auth->refreshIfNeeded();
-    if (!self) {
+    const auto isCurrent = [&] { return m_generation == generation && !cancel.isCancelled(); };
+    const QCoro::Task<RequestAccess> pendingAccess = RequestAccess::obtain(m_auth, this, isCurrent);
+    const RequestAccess access = co_await pendingAccess;
+    if (access.requesterGone()) {
         co_return;
     }
-    const auto isCurrent = [&] { return m_generation == generation && !cancel.isCancelled(); };
-    if (isCurrent()) {
-        if (auth->phase() != AuthStore::Phase::Authenticated || !auth->session()) {
-            setMessage(QStringLiteral("Please sign in again to improve writing."));
-        } else {
-            const QString accessToken = auth->session()->tokens.accessToken;
-            const Result<QString> answer = co_await client->improve(text, accessToken, cancel);
-            if (!self) {
-                co_return;
-            }
-            if (isCurrent()) {
-                applyImprovement(answer);
-            }
+    if (access.isSignedOut()) {
+        setMessage(QStringLiteral("Please sign in again to improve writing."));
+    } else if (access.isGranted()) {
+        const Result<QString> answer = co_await client->improve(text, access.accessToken(), cancel);
+        if (!self) {
+            co_return;
+        }
+        if (isCurrent()) {
+            applyImprovement(answer);
         }
     }
     if (m_generation == generation) {

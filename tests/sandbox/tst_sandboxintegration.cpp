@@ -36,7 +36,7 @@ private Q_SLOTS:
         m_control = std::make_unique<Test::SandboxControl>(m_sandbox.baseURL(),
                                                            m_sandbox.certificatePath());
         m_hasEnglishToSpanish = ApertiumTranslator(ApertiumTranslator::installedPairs())
-                                    .modeFor("en", "es")
+                                    .routeFor("en", "es")
                                     .has_value();
     }
 

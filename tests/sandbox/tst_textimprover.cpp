@@ -58,6 +58,11 @@ private Q_SLOTS:
                                << "The cat received the letter.";
         QTest::newRow("capitalised typo") << "Teh dog is here."
                                           << "The dog is here.";
+        // The closest suggestion wins over the dictionary's first one.
+        QTest::newRow("doubled letter") << "this sentense has  a speling mistake"
+                                        << "This sentence has a spelling mistake";
+        QTest::newRow("undoubled letter") << "it occured to me."
+                                          << "It occurred to me.";
         QTest::newRow("names are kept") << "We met Tolvan and Ysolde today."
                                         << "We met Tolvan and Ysolde today.";
         QTest::newRow("acronyms are kept") << "The NASAX team met today."

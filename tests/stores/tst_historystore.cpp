@@ -391,6 +391,34 @@ private Q_SLOTS:
         QVERIFY(!h.store.isLoading());
     }
 
+    void listEndFollowsTheList()
+    {
+        using End = HistoryStore::ListEnd;
+        Harness empty;
+        empty.account.signIn();
+        empty.store.reload(false, false);
+        QCOMPARE(empty.store.listEnd(), End::Loading);
+        empty.client->answer<Op::FetchHistory>(listPage({}, 1, 0));
+        settle();
+        QCOMPARE(empty.store.listEnd(), End::Empty);
+
+        Harness h;
+        h.loadPages(1, 2);
+        QCOMPARE(h.store.listEnd(), End::LoadMore);
+        h.client->answer<Op::FetchHistory>(historyError(503, QStringLiteral("Unavailable.")));
+        h.store.loadMore();
+        settle();
+        QCOMPARE(h.store.listEnd(), End::Message);
+
+        // Retry asks for the page that failed and ends the list when it is the last.
+        h.client->answer<Op::FetchHistory>(listPage({3, 4}, 2, 2));
+        h.store.retryList();
+        settle();
+        QCOMPARE(h.client->calls(Op::FetchHistory).last(), fetchCall(QString(), QString(), 2));
+        QCOMPARE(ids(h.store.entries()), (QList<qint64>{1, 2, 3, 4}));
+        QCOMPARE(h.store.listEnd(), End::Nothing);
+    }
+
     void signedOutTexts_data()
     {
         QTest::addColumn<bool>("clearing");

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace Tolvan;
 
 namespace {
@@ -193,6 +195,26 @@ private Q_SLOTS:
         h.store->setLaunchAtLogin(true);
         QVERIFY(!h.store->loginItemMessage());
         QVERIFY(h.store->launchAtLogin());
+    }
+
+    void readOnlyFolderShowsWhy()
+    {
+        if (geteuid() == 0) {
+            QSKIP("permissions do not stop the superuser");
+        }
+        Harness h;
+        const QString folder = QFileInfo(h.entryPath).absolutePath();
+        QVERIFY(QDir().mkpath(folder));
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        h.store->setLaunchAtLogin(true);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+
+        QVERIFY(!h.store->launchAtLogin());
+        QVERIFY(!QFile::exists(h.entryPath));
+        const QString message = h.store->loginItemMessageText();
+        QVERIFY2(message.startsWith(failurePrefix) && message.size() > failurePrefix.size(),
+                 qPrintable(message));
     }
 
     void failedRemovalKeepsTheRealStatus()

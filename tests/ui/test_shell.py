@@ -28,7 +28,7 @@ def sign_in_and_move_around():
         world.key("ctrl+2")
         world.find("label", "Improve your writing")
         world.key("ctrl+Tab")
-        world.find("label", "History")
+        world.find("text", "Search history")
         world.key("ctrl+Tab")
         world.find("text", "Text to translate")
 

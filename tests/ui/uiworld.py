@@ -246,15 +246,30 @@ class World:
         window = self.x("xdotool", "getactivewindow").strip()
         return int(self.x("xdotool", "getwindowpid", window).strip() or 0) if window else 0
 
-    def screenshot(self, name):
+    def screenshot(self, name, title="Tolvan"):
         folder = os.path.join(self.build, "screenshots")
         os.makedirs(folder, exist_ok=True)
         path = os.path.join(folder, f"{name}.png")
-        window = self.x("xdotool", "search", "--pid", str(self.app.pid), "--onlyvisible",
-                        "--name", "Tolvan").split()
-        target = window[0] if window else "root"
-        self.x("import", "-window", target, path)
+        window = self.x("xdotool", "search", "--all", "--pid", str(self.app.pid), "--onlyvisible",
+                        "--name", f"^{title}$").split()
+        if not window:
+            self.x("import", "-window", "root", path)
+            return path
+        # What the screen shows there: a grab of the window itself can come
+        # out with another window's pixels when two GL windows are open.
+        info = dict(line.strip().split(": ", 1) for line in self.x(
+            "xwininfo", "-id", window[0]).splitlines() if ": " in line)
+        self.x("import", "-window", "root", "-crop", "{}x{}+{}+{}".format(
+            info["Width"], info["Height"], info["Absolute upper-left X"],
+            info["Absolute upper-left Y"]), "+repage", path)
         return path
+
+    def cli(self, *arguments):
+        """Runs tolvan-cli on the app's session, as a second client of the account."""
+        result = subprocess.run([self.program("cli/tolvan-cli"), *arguments], env=self.env,
+                                capture_output=True, text=True, timeout=30)
+        assert result.returncode == 0, f"tolvan-cli {arguments[0]}: {result.stderr}"
+        return result.stdout
 
     def sign_in(self, address):
         self.click(self.find("text", "Email address"))

@@ -54,6 +54,11 @@ QColor Theme::color(ColorToken token) const
     return Palette::color(token, isDark());
 }
 
+QColor Theme::destructive() const
+{
+    return isDark() ? QColor(0xff, 0x6b, 0x60) : QColor(0xd0, 0x2c, 0x20);
+}
+
 QColor Theme::named(const QString &assetName) const
 {
     const auto token = Palette::tokenNamed(assetName);

@@ -34,6 +34,8 @@ class Theme : public QObject {
     Q_PROPERTY(QColor elevatedControl READ elevatedControl NOTIFY paletteChanged)
     Q_PROPERTY(QColor success READ success NOTIFY paletteChanged)
     Q_PROPERTY(QColor onAccent READ onAccent NOTIFY paletteChanged)
+    // The system red of destructive actions, outside the twelve tokens.
+    Q_PROPERTY(QColor destructive READ destructive NOTIFY paletteChanged)
     Q_PROPERTY(QString iconFontFamily READ iconFontFamily CONSTANT)
 
 public:
@@ -55,6 +57,7 @@ public:
     QColor elevatedControl() const { return color(ColorToken::ElevatedControl); }
     QColor success() const { return color(ColorToken::Success); }
     QColor onAccent() const { return color(ColorToken::OnAccent); }
+    QColor destructive() const;
     QString iconFontFamily() const { return m_iconFontFamily; }
 
     // A colour by its asset name ("Canvas", "TextSecondary", …).

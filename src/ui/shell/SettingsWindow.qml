@@ -3,35 +3,31 @@ import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tolvan
 
-// The Settings window, exactly the size of its content.
+// The Settings window, as tall as its content: it grows when a message
+// appears. Its height has no maximum, which would clamp that growth.
 ApplicationWindow {
     id: window
 
+    readonly property int contentHeight: Math.max(600, view.implicitHeight + 48)
+
     title: qsTr("Settings")
     color: Theme.canvas
-    width: content.implicitWidth
-    height: content.implicitHeight
+    width: 640
+    height: contentHeight
     minimumWidth: width
     maximumWidth: width
-    minimumHeight: height
-    maximumHeight: height
+    minimumHeight: contentHeight
 
     Shortcut {
         sequence: "Ctrl+Q"
         onActivated: Scenes.closeKeyWindow()
     }
 
-    ColumnLayout {
-        id: content
+    SettingsView {
+        id: view
 
-        anchors.fill: parent
-
-        Label {
-            Layout.margins: 24
-            Layout.preferredWidth: 560 - 48
-            text: qsTr("Settings")
-            font: Theme.font(16)
-            color: Theme.textPrimary
-        }
+        x: 24
+        y: 24
+        width: window.width - 48
     }
 }
