@@ -1,5 +1,5 @@
 """The Settings window, walked as a person would: appearance, launch at login,
-the double-copy switch and its confirmation, and the account card."""
+the double-copy switch and its confirmation, the plans, and the account card."""
 
 import os
 import subprocess
@@ -125,8 +125,27 @@ def shortcut_without_keyboard_watch():
         world.screenshot("settings-signed-out-dark", title="Settings")
 
 
+def plans_over_settings():
+    # Without a subscription, "View plans" opens the sheet over Settings itself.
+    with World(BUILD, "settings-plans", appearance="light", entitled=False) as world:
+        world.save_session("plans@example.com")
+        world.tolvan("--settings")
+        show_settings(world)
+        world.click(world.find("push button", "View plans", timeout=20))
+        world.find("push button", "Annual", timeout=20)
+        world.screenshot("settings-plans-light", title="Settings")
+        world.click(world.find("push button", "Close plans"))
+        world.gone("push button", "Close plans")
+        # Closed once, the sheet opens again.
+        world.click(world.find("push button", "View plans"))
+        world.find("push button", "Close plans")
+        world.key("Escape")
+        world.gone("push button", "Close plans")
+
+
 if __name__ == "__main__":
     {
         "settings": settings_in_use,
         "settings_status": shortcut_without_keyboard_watch,
+        "settings_plans": plans_over_settings,
     }[sys.argv[2]]()

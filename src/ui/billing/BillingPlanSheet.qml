@@ -12,6 +12,14 @@ Item {
 
     readonly property bool isOpen: sheet.opened
 
+    // A window closed over the open sheet takes it along without closing it.
+    Component.onDestruction: {
+        if (sheet.opened) {
+            BillingStore.stopPolling();
+            BillingStore.dismissPlans();
+        }
+    }
+
     Connections {
         target: BillingStore
 

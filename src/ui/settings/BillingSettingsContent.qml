@@ -4,13 +4,9 @@ import QtQuick.Layouts
 import Tolvan
 
 // The subscription block of the Settings window: the plan, its status and
-// the one action the state allows. "View plans" asks for the plan sheet
-// through `plansRequested`, after the store marks the plans as presented.
+// the one action the state allows. "View plans" presents the plans, which the
+// window's plan sheet shows.
 ColumnLayout {
-    id: content
-
-    signal plansRequested
-
     spacing: 8
 
     RowLayout {
@@ -52,10 +48,7 @@ ColumnLayout {
         SettingsActionButton {
             visible: BillingStore.settingsControl === BillingStore.ViewPlans
             text: qsTr("View plans")
-            onClicked: {
-                BillingStore.presentPlans()
-                content.plansRequested()
-            }
+            onClicked: BillingStore.presentPlans()
         }
         SettingsActionButton {
             visible: BillingStore.settingsControl === BillingStore.Manage

@@ -4,12 +4,9 @@ import QtQuick.Layouts
 import Tolvan
 
 // The content of the Settings window: General, Keyboard shortcuts,
-// Subscription and Account. Every control acts at once. `plansRequested`
-// asks the window for the plan sheet.
+// Subscription and Account. Every control acts at once.
 ColumnLayout {
     id: view
-
-    signal plansRequested
 
     spacing: 20
 
@@ -170,7 +167,6 @@ ColumnLayout {
 
         BillingSettingsContent {
             Layout.fillWidth: true
-            onPlansRequested: view.plansRequested()
         }
     }
 

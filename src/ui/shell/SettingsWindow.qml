@@ -30,4 +30,8 @@ ApplicationWindow {
         y: 24
         width: window.width - 48
     }
+
+    BillingPlanSheet {
+        anchors.fill: parent
+    }
 }
