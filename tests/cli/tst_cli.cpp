@@ -506,7 +506,10 @@ private Q_SLOTS:
         const QString opened = bin.filePath(QStringLiteral("opened"));
         QFile opener(bin.filePath(QStringLiteral("xdg-open")));
         QVERIFY(opener.open(QIODevice::WriteOnly));
-        opener.write("#!/bin/sh\nprintf '%s' \"$1\" > '" + opened.toUtf8() + "'\n");
+        // Renamed into place, so the file never shows half-written; PATH holds
+        // only this folder.
+        opener.write("#!/bin/sh\nprintf '%s' \"$1\" > '" + opened.toUtf8() + ".part' && /bin/mv '" +
+                     opened.toUtf8() + ".part' '" + opened.toUtf8() + "'\n");
         opener.close();
         opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const QString portal = link(home.run({"portal", "--open"}, {}, {"PATH=" + bin.path()}));

@@ -47,11 +47,13 @@ def a_portal_shortcut_translates_the_clipboard():
         world.copy("pressed through the portal")
         press(world, "improve-clipboard")
         world.find("frame", "Tolvan")
-        world.find("label", "Write")
+        draft = world.find("text", "Your draft")
+        wait(lambda: world.text(draft) == "pressed through the portal", "the copied draft")
         wait(lambda: world.active_window_pid() == world.app.pid, "tolvan to be the active window")
         press(world, "translate-clipboard")
-        world.find("label", "Translate")
-        world.gone("label", "Write")
+        source = world.find("text", "Text to translate")
+        wait(lambda: world.text(source) == "pressed through the portal", "the copied text")
+        world.gone("text", "Your draft")
 
 
 if __name__ == "__main__":
