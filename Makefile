@@ -14,7 +14,7 @@ SANITIZER_ENV = \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0
 
-.PHONY: setup configure build package run test unit-test sanitize-test fuzz-smoke fuzz bench clean
+.PHONY: setup configure build package run test unit-test sanitize-test fuzz-smoke fuzz bench bench-startup clean
 
 setup:
 	@scripts/setup
@@ -72,6 +72,12 @@ fuzz: fuzz-build
 bench: build
 	@cmake --build $(BUILD_DIR) --target tolvan_bench
 	@$(BUILD_DIR)/bench/tolvan_bench
+
+# Launch to first frame, memory and idle cost of tolvan beside bare Qt Quick
+# and Qt Widgets windows, under a private Xvfb (ROUNDS, WARMUP, IDLE_SECONDS).
+bench-startup: build
+	@cmake --build $(BUILD_DIR) --target tolvan_startup_subjects
+	@/usr/bin/python3 bench/startup/startupbench.py $(BUILD_DIR)
 
 clean:
 	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
