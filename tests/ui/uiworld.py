@@ -66,7 +66,7 @@ class World:
             self.env["DISPLAY"] = ":" + pipe.readline().strip()
         self._spawn(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait(lambda: self.x("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").count("window id") > 0,
-             "openbox to manage the display")
+             "openbox to manage the display", timeout=30)
 
     def _start_buses(self):
         bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address"],
