@@ -14,7 +14,7 @@ SANITIZER_ENV = \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0
 
-.PHONY: setup configure build package run test unit-test sanitize-test fuzz-smoke fuzz bench bench-startup clean
+.PHONY: setup configure build package run test unit-test sanitize-test fuzz-smoke fuzz bench bench-startup mutants clean
 
 setup:
 	@scripts/setup
@@ -79,5 +79,10 @@ bench-startup: build
 	@cmake --build $(BUILD_DIR) --target tolvan_startup_subjects
 	@/usr/bin/python3 bench/startup/startupbench.py $(BUILD_DIR)
 
+# Plants each fault of tests/mutants/ in turn and reports which the suite
+# catches (not part of `make test`).
+mutants: setup
+	@scripts/mutants --jobs $(JOBS)
+
 clean:
-	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)
+	@rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR) build-mutants
