@@ -13,6 +13,8 @@
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
+#include <memory>
 
 Q_IMPORT_QML_PLUGIN(TolvanPlugin)
 
@@ -27,25 +29,52 @@ void printError(const QString &text)
 
 // For the start-up benchmark: the moment the first frame is on screen,
 // appended to the file TOLVAN_REPORT_FIRST_FRAME names.
-void reportFirstFrame(WindowScenes &scenes)
+void reportFirstFrame()
 {
     const QString path = qEnvironmentVariable("TOLVAN_REPORT_FIRST_FRAME");
     if (path.isEmpty()) {
         return;
     }
-    QObject::connect(&scenes, &WindowScenes::mainWindowCreated, [path](QQuickWindow *window) {
-        auto *once = new QObject(window);
-        QObject::connect(window, &QQuickWindow::frameSwapped, once, [path, once] {
-            delete once;
-            timespec now{};
-            clock_gettime(CLOCK_MONOTONIC, &now);
-            if (FILE *file = std::fopen(qPrintable(path), "a")) {
-                std::fprintf(file, "first-frame %lld\n",
-                             static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
-                std::fclose(file);
-            }
-        });
-    });
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (FILE *file = std::fopen(qPrintable(path), "a")) {
+        std::fprintf(file, "first-frame %lld\n",
+                     static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+        std::fclose(file);
+    }
+}
+
+// Runs `work` once the window this start opened has drawn its first frame,
+// or at once when it opened none. A window that never draws (closed at once,
+// or never exposed) does not hold it back for long.
+void afterFirstFrame(QObject &owner, std::function<void()> work)
+{
+    QQuickWindow *shown = nullptr;
+    for (QWindow *window : QGuiApplication::topLevelWindows()) {
+        if (auto *quick = qobject_cast<QQuickWindow *>(window); quick && quick->isVisible()) {
+            shown = quick;
+        }
+    }
+    if (!shown) {
+        work();
+        return;
+    }
+    constexpr int longestWaitMs = 2000;
+    auto *pending = new QObject(&owner);
+    auto done = std::make_shared<bool>(false);
+    const auto finish = [pending, done, work = std::move(work)] {
+        if (*done) {
+            return;
+        }
+        *done = true;
+        pending->deleteLater();
+        work();
+    };
+    // Emitted on the render thread where there is one: `pending` brings it
+    // back to this one.
+    QObject::connect(shown, &QQuickWindow::frameSwapped, pending, finish);
+    QObject::connect(shown, &QObject::destroyed, pending, finish);
+    QTimer::singleShot(longestWaitMs, pending, finish);
 }
 
 // Qt Quick draws with its software renderer unless the environment names
@@ -128,9 +157,6 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("app.tolvan.Tolvan"),
-                         QIcon(QStringLiteral(":/icons/app.tolvan.Tolvan.svg"))));
     TolvanApp app(baseURL, std::move(storage));
     QObject::connect(&app.scenes(), &WindowScenes::failed, &application, [](const QString &text) {
         printError(text);
@@ -140,8 +166,17 @@ int main(int argc, char *argv[])
     GlobalShortcutsPortal desktopShortcuts;
     QObject::connect(&desktopShortcuts, &GlobalShortcutsPortal::requested, &app,
                      &TolvanApp::handleRequest);
-    desktopShortcuts.bind();
-    reportFirstFrame(app.scenes());
-    QTimer::singleShot(0, &app, [&app, request] { app.handleRequest(request); });
+    QTimer::singleShot(0, &app, [&app, &desktopShortcuts, request] {
+        app.handleRequest(request);
+        // What the first frame does not show waits until it is drawn.
+        afterFirstFrame(app, [&app, &desktopShortcuts] {
+            reportFirstFrame();
+            QApplication::setWindowIcon(
+                QIcon::fromTheme(QStringLiteral("app.tolvan.Tolvan"),
+                                 QIcon(QStringLiteral(":/icons/app.tolvan.Tolvan.svg"))));
+            app.showTrayIcon();
+            desktopShortcuts.bind();
+        });
+    });
     return application.exec();
 }

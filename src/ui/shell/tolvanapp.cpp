@@ -42,7 +42,6 @@ TolvanApp::TolvanApp(const QUrl &baseURL, std::shared_ptr<CredentialStorageProto
     connect(&m_tray, &TrayMenu::openRequested, &m_scenes, &WindowScenes::openMainWindow);
     connect(&m_tray, &TrayMenu::settingsRequested, &m_scenes, &WindowScenes::openSettingsWindow);
     connect(&m_tray, &TrayMenu::quitRequested, qApp, &QCoreApplication::quit);
-    m_tray.show();
 }
 
 TolvanApp::~TolvanApp()
@@ -53,6 +52,11 @@ TolvanApp::~TolvanApp()
 TolvanApp *TolvanApp::instance()
 {
     return s_instance;
+}
+
+void TolvanApp::showTrayIcon()
+{
+    m_tray.show();
 }
 
 void TolvanApp::handleRequest(const InstanceRequest &request)

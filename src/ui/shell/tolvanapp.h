@@ -52,6 +52,9 @@ public:
     Theme &theme() { return m_theme; }
     WindowScenes &scenes() { return m_scenes; }
 
+    // The tray icon, once the first window is drawn: the first frame does
+    // not wait for it.
+    void showTrayIcon();
     // A request from the command line of this start or of a later one.
     void handleRequest(const InstanceRequest &request);
     // The clipboard published as a double copy for `workspace` (the path

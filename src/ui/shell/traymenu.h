@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
+#include <memory>
+
 namespace Tolvan {
 
 // The always-available way in: the tray icon and its menu. Where the desktop
@@ -13,7 +15,9 @@ class TrayMenu : public QObject {
 
 public:
     explicit TrayMenu(QObject *parent = nullptr);
+    ~TrayMenu() override;
 
+    // Builds the icon and its menu on the first call.
     void show();
 
 Q_SIGNALS:
@@ -22,8 +26,9 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    QMenu m_menu;
-    QSystemTrayIcon m_icon;
+    // The menu outlives the icon that shows it.
+    std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QSystemTrayIcon> m_icon;
 };
 
 } // namespace Tolvan
