@@ -5,6 +5,7 @@
 #include "settle.h"
 #include "taskprobe.h"
 
+#include <QMetaEnum>
 #include <QTest>
 
 using namespace Tolvan;
@@ -12,23 +13,20 @@ using namespace Tolvan::Test;
 using namespace std::chrono_literals;
 using Op = ClientOperation;
 using Phase = AuthStore::Phase;
-using Call = FakeAPIClient::Call;
+using Sleeps = QList<std::chrono::milliseconds>;
 
 namespace {
 
-const QString expiredText = QStringLiteral("Your session expired. Please sign in again.");
-const QString revocationText =
-    QStringLiteral("Signed out on this device, but server revocation failed. The server session "
-                   "may remain active until it expires.");
-
+const QString expiredText = "Your session expired. Please sign in again.";
+const QString email = "user7@example.org";
 const QDateTime start = ManualClock::defaultStart();
 
 TokenPair tokens(const QString &name, qint64 userId = 7, qint64 expiresIn = 900)
 {
     return TokenPair{
-        .accessToken = QStringLiteral("access-") + name,
-        .refreshToken = QStringLiteral("refresh-") + name,
-        .tokenType = QStringLiteral("Bearer"),
+        .accessToken = "access-" + name,
+        .refreshToken = "refresh-" + name,
+        .tokenType = "Bearer",
         .expiresIn = expiresIn,
         .refreshExpiresIn = 86400,
         .user = {.id = userId, .email = QStringLiteral("user%1@example.org").arg(userId)},
@@ -39,21 +37,42 @@ TokenPair tokens(const QString &name, qint64 userId = 7, qint64 expiresIn = 900)
 AuthSession savedSession(qint64 accessSecondsLeft, qint64 refreshSecondsLeft = 86400)
 {
     return AuthSession{
-        .tokens = tokens(QStringLiteral("saved")),
+        .tokens = tokens("saved"),
         .accessExpiresAt = start.addSecs(accessSecondsLeft),
         .refreshExpiresAt = start.addSecs(refreshSecondsLeft),
     };
 }
 
-QList<Call> onlyCall(Op operation, const QStringList &arguments)
+QList<FakeAPIClient::Call> onlyCall(Op operation, const QStringList &arguments)
 {
-    return {Call{operation, arguments}};
+    return {{operation, arguments}};
 }
 
-ServiceError lockedError()
+const ServiceError locked = ServiceError::keychain(-25308, "The keyring is locked.");
+
+// What the screens show and where the session is: the access token of the
+// session in memory and of the one in the storage, empty when there is none.
+struct View {
+    Phase phase = Phase::SignedOut;
+    std::optional<QString> message;
+    QString session;
+    QString stored;
+    int accountChanges = 0;
+
+    bool operator==(const View &) const = default;
+};
+
+char *toString(const View &view)
 {
-    return ServiceError::keychain(-25308, QStringLiteral("The keyring is locked."));
+    return QTest::toString(
+        QStringLiteral("%1, message %2, session %3, stored %4, %5 changes")
+            .arg(QString::fromLatin1(QMetaEnum::fromType<Phase>().valueToKey(int(view.phase))),
+                 view.message.value_or("none"), view.session, view.stored)
+            .arg(view.accountChanges));
 }
+
+// Signed in from the session restore() puts in place.
+const View savedView{Phase::Authenticated, {}, "access-saved", "access-saved", 1};
 
 // A store over the fakes, with its notifications recorded.
 struct Harness {
@@ -78,25 +97,46 @@ struct Harness {
         settle();
     }
 
+    View view() const
+    {
+        const auto stored = storage->storedSession();
+        return {store.phase(), store.message(),
+                store.session() ? store.session()->tokens.accessToken : QString(),
+                stored ? stored->tokens.accessToken : QString(), accountChanges};
+    }
+
     void activate()
     {
         store.handleWindowActivation();
         settle();
     }
 
-    // Signed in with `saved` restored from the storage.
     void restore(const AuthSession &saved)
     {
         storage->setStoredSession(saved);
         activate();
     }
 
-    // Signed out, at the code step for user7@example.org.
+    // Signed in with an access token that runs out within the refresh margin.
+    void restoreNearExpiry()
+    {
+        restore(savedSession(600));
+        clock->setNow(start.addSecs(570));
+    }
+
+    void refreshWith(const Result<TokenPair> &answer)
+    {
+        client->answer<Op::Refresh>(answer);
+        store.refreshIfNeeded();
+        settle();
+    }
+
+    // Signed out, at the code step for `email`.
     void reachCodeStep()
     {
         activate();
         client->answer<Op::RequestOTP>({});
-        store.requestCode(QStringLiteral("user7@example.org"));
+        store.requestCode(email);
         settle();
     }
 };
@@ -111,10 +151,8 @@ private Q_SLOTS:
     {
         Harness h;
         h.activate();
-
-        QCOMPARE(h.store.phase(), Phase::SignedOut);
+        QCOMPARE(h.view(), View());
         QCOMPARE(h.phases, QList{Phase::SignedOut});
-        QCOMPARE(h.accountChanges, 0);
         QVERIFY(h.client->calls().isEmpty());
     }
 
@@ -122,13 +160,8 @@ private Q_SLOTS:
     {
         Harness h;
         h.restore(savedSession(-3600, -1));
-
-        QCOMPARE(h.store.phase(), Phase::SignedOut);
+        QCOMPARE(h.view(), (View{Phase::SignedOut, expiredText, "", "", 2}));
         QCOMPARE(h.phases, (QList{Phase::Recovery, Phase::SignedOut}));
-        QCOMPARE(h.store.message(), std::optional<QString>(expiredText));
-        QCOMPARE(h.accountChanges, 2);
-        QVERIFY(!h.store.session());
-        QVERIFY(!h.storage->hasItem());
         QVERIFY(h.client->calls().isEmpty());
     }
 
@@ -138,70 +171,66 @@ private Q_SLOTS:
         h.storage->setStoredSession(savedSession(30));
         TaskProbe activation(h.store.handleWindowActivation());
         settle();
-
+        // While the first activation waits for the refresh, another does nothing.
+        h.activate();
         QVERIFY(!activation.isFinished());
         QCOMPARE(h.store.phase(), Phase::Restoring);
-        QCOMPARE(h.client->calls(), onlyCall(Op::Refresh, {QStringLiteral("refresh-saved")}));
+        QCOMPARE(h.client->calls(), onlyCall(Op::Refresh, {"refresh-saved"}));
 
-        h.client->answer<Op::Refresh>(tokens(QStringLiteral("new")));
+        h.client->answer<Op::Refresh>(tokens("new"));
         settle();
-
         QVERIFY(activation.isFinished());
         QCOMPARE(h.phases, QList{Phase::Authenticated});
-        const AuthSession expected{.tokens = tokens(QStringLiteral("new")),
+        const AuthSession expected{.tokens = tokens("new"),
                                    .accessExpiresAt = start.addSecs(900),
                                    .refreshExpiresAt = start.addSecs(86400)};
         QCOMPARE(h.store.session(), std::optional(expected));
         QCOMPARE(h.storage->storedSession(), std::optional(expected));
         QCOMPARE(h.accountChanges, 1);
-        QCOMPARE(h.clock->requestedSleeps(), QList<std::chrono::milliseconds>{840s});
+        QCOMPARE(h.clock->requestedSleeps(), Sleeps{840s});
+
+        // Later activations only re-arm the timer; nothing is loaded again.
+        h.clock->setNow(start.addSecs(60));
+        h.activate();
+        QCOMPARE(h.clock->requestedSleeps(), (Sleeps{840s, 780s}));
+        QCOMPARE(h.storage->loadCount(), 1);
     }
 
-    void timerFiresAMinuteBeforeExpiry()
+    void refreshComesAMinuteBeforeExpiry()
     {
         Harness h;
         h.restore(savedSession(600));
-        QCOMPARE(h.store.phase(), Phase::Authenticated);
-        QCOMPARE(h.clock->requestedSleeps(), QList<std::chrono::milliseconds>{540s});
+        QCOMPARE(h.clock->requestedSleeps(), Sleeps{540s});
 
-        h.clock->advance(539s);
+        // Asked early, the store only re-arms the timer.
+        h.clock->setNow(start.addSecs(300));
+        h.store.refreshIfNeeded();
+        settle();
+        QCOMPARE(h.clock->requestedSleeps(), (Sleeps{540s, 240s}));
+        QCOMPARE(h.clock->pendingSleepCount(), 1);
+        h.clock->advance(239s);
         settle();
         QVERIFY(h.client->calls().isEmpty());
         h.clock->advance(1s);
         settle();
-        QCOMPARE(h.client->calls(), onlyCall(Op::Refresh, {QStringLiteral("refresh-saved")}));
+        QCOMPARE(h.client->calls(), onlyCall(Op::Refresh, {"refresh-saved"}));
 
-        // A session that runs out within the margin is refreshed again a second later.
-        h.client->answer<Op::Refresh>(tokens(QStringLiteral("short"), 7, 50));
+        // A session that runs out within the margin is refreshed again a second
+        // later, or at once when asked.
+        h.client->answer<Op::Refresh>(tokens("short", 7, 50));
         settle();
-        QCOMPARE(h.clock->requestedSleeps(), (QList<std::chrono::milliseconds>{540s, 1s}));
-    }
-
-    void refreshIfNeededRefreshesWithinTheMarginOnly()
-    {
-        Harness h;
-        h.restore(savedSession(600));
-
-        h.clock->setNow(start.addSecs(300));
+        QCOMPARE(h.clock->requestedSleeps(), (Sleeps{540s, 240s, 1s}));
         h.store.refreshIfNeeded();
         settle();
-        QVERIFY(h.client->calls().isEmpty());
-        QCOMPARE(h.clock->requestedSleeps(), (QList<std::chrono::milliseconds>{540s, 240s}));
-        QCOMPARE(h.clock->pendingSleepCount(), 1);
-
-        h.clock->setNow(start.addSecs(550));
-        h.store.refreshIfNeeded();
-        settle();
-        QCOMPARE(h.client->calls(Op::Refresh).size(), 1);
+        QCOMPARE(h.client->calls(Op::Refresh).size(), 2);
     }
 
     void concurrentCallersShareOneRefresh()
     {
         Harness h;
-        h.restore(savedSession(600));
-        h.clock->setNow(start.addSecs(570));
+        h.restoreNearExpiry();
         h.client->hold(Op::Refresh);
-        h.client->answer<Op::Refresh>(tokens(QStringLiteral("new")));
+        h.client->answer<Op::Refresh>(tokens("new"));
 
         TaskProbe first(h.store.refreshIfNeeded());
         TaskProbe second(h.store.refreshIfNeeded());
@@ -214,7 +243,85 @@ private Q_SLOTS:
         settle();
         QVERIFY(first.isFinished() && second.isFinished() && third.isFinished());
         QCOMPARE(h.client->calls(Op::Refresh).size(), 1);
-        QCOMPARE(h.store.session()->tokens.accessToken, QStringLiteral("access-new"));
+        QCOMPARE(h.view(), (View{Phase::Authenticated, {}, "access-new", "access-new", 1}));
+    }
+
+    void refreshOutcome_data()
+    {
+        QTest::addColumn<std::optional<ServiceError>>("failure");
+        QTest::addColumn<qint64>("userId");
+        QTest::addColumn<bool>("storageFails");
+        QTest::addColumn<View>("afterRefresh");
+        QTest::addColumn<View>("afterRetry");
+        QTest::addColumn<int>("refreshes");
+
+        const std::optional<ServiceError> none;
+        const auto unreachable = ServiceError::transport(QNetworkReply::HostNotFoundError, "Gone");
+        const auto rejected = ServiceError::response(ErrorFamily::Auth, 401, "Revoked");
+        const View renewed{Phase::Authenticated, {}, "access-new", "access-new", 1};
+        QTest::newRow("renewed") << none << qint64(7) << false << renewed << View() << 1;
+        QTest::newRow("renewed for another user")
+            << none << qint64(8) << false
+            << View{Phase::Authenticated, {}, "access-new", "access-new", 2} << View() << 1;
+        // The new session stays in memory until a retry can save it.
+        QTest::newRow("renewed but not saved")
+            << none << qint64(7) << true
+            << View{Phase::Recovery, locked.text(), "access-new", "access-saved", 1} << renewed
+            << 1;
+        QTest::newRow("transport failure")
+            << std::optional(unreachable) << qint64(7) << false
+            << View{Phase::Recovery, unreachable.text(), "access-saved", "access-saved", 1}
+            << renewed << 2;
+        QTest::newRow("rejected") << std::optional(rejected) << qint64(7) << false
+                                  << View{Phase::SignedOut, expiredText, "", "", 2} << View() << 1;
+        // The credentials left behind go before anything else is read.
+        QTest::newRow("rejected, removal fails")
+            << std::optional(rejected) << qint64(7) << true
+            << View{Phase::Recovery, locked.text(), "", "access-saved", 2}
+            << View{Phase::SignedOut, {}, "", "", 2} << 1;
+    }
+
+    void refreshOutcome()
+    {
+        QFETCH(std::optional<ServiceError>, failure);
+        QFETCH(qint64, userId);
+        QFETCH(bool, storageFails);
+        QFETCH(View, afterRefresh);
+        QFETCH(View, afterRetry);
+        QFETCH(int, refreshes);
+        Harness h;
+        h.restoreNearExpiry();
+        if (storageFails) {
+            h.storage->setSaveFailure(locked);
+            h.storage->setDeleteFailure(locked);
+        }
+
+        h.refreshWith(failure ? Result<TokenPair>(*failure) : tokens("new", userId));
+        QCOMPARE(h.view(), afterRefresh);
+        // Only a signed-in store keeps a refresh timer.
+        QCOMPARE(h.clock->pendingSleepCount(), afterRefresh.phase == Phase::Authenticated ? 1 : 0);
+
+        // Window activation retries whatever left the store in recovery.
+        if (afterRefresh.phase == Phase::Recovery) {
+            h.storage->setSaveFailure(std::nullopt);
+            h.storage->setDeleteFailure(std::nullopt);
+            h.client->answer<Op::Refresh>(tokens("new"));
+            h.activate();
+            QCOMPARE(h.view(), afterRetry);
+        }
+        QCOMPARE(h.client->calls(Op::Refresh).size(), refreshes);
+    }
+
+    void refreshAnsweredInAnEarlierGenerationIsDropped()
+    {
+        Harness h;
+        h.restoreNearExpiry();
+        h.store.refreshIfNeeded();
+        settle();
+        // Leaving the code step begins a new generation and leaves the refresh running.
+        h.store.changeEmail();
+        h.refreshWith(tokens("late", 8));
+        QCOMPARE(h.view(), savedView);
     }
 
     void addressValidation_data()
@@ -230,352 +337,180 @@ private Q_SLOTS:
         QTest::newRow("space inside") << "us er@example.org" << QString();
         QTest::newRow("tab inside") << "user@\texample.org" << QString();
         QTest::newRow("no at sign") << "user.example.org" << QString();
-        QTest::newRow("empty") << "" << QString();
         QTest::newRow("blank") << "   " << QString();
     }
+
     void addressValidation()
     {
         QFETCH(QString, typed);
         QFETCH(QString, sent);
         Harness h;
         h.activate();
+        h.client->answer<Op::RequestOTP>({});
 
         TaskProbe request(h.store.requestCode(typed));
-        settle();
-
-        if (sent.isEmpty()) {
-            QVERIFY(request.isFinished());
-            QCOMPARE(h.store.message(),
-                     std::optional<QString>(QStringLiteral("Enter a valid email address.")));
-            QVERIFY(h.client->calls().isEmpty());
-            QVERIFY(!h.store.isBusy());
-            return;
-        }
-        QCOMPARE(h.client->calls(), onlyCall(Op::RequestOTP, {sent}));
-        QVERIFY(h.store.isBusy());
-        h.client->answer<Op::RequestOTP>({});
+        QCOMPARE(h.store.isBusy(), !sent.isEmpty());
         settle();
         QVERIFY(request.isFinished());
-        QVERIFY(!h.store.isBusy());
-        QVERIFY(h.store.codeSent());
+        QCOMPARE(h.client->calls(),
+                 sent.isEmpty() ? QList<FakeAPIClient::Call>() : onlyCall(Op::RequestOTP, {sent}));
+        QCOMPARE(h.store.message(), sent.isEmpty() ? std::optional<QString>("Enter a valid email "
+                                                                            "address.")
+                                                   : std::nullopt);
+        QCOMPARE(h.store.codeSent(), !sent.isEmpty());
         QCOMPARE(h.store.codeEmail(), sent);
-        QVERIFY(!h.store.hasMessage());
+        QVERIFY(!h.store.isBusy());
     }
 
-    void codeValidation_data()
+    void verifyCode_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("sent");
-        QTest::newRow("blank") << " \t\n" << QString();
-        QTest::newRow("space inside") << " 123 456 "
-                                      << "123 456";
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<View>("expected");
+        QTest::newRow("blank") << " \t\n"
+                               << true << View{.message = "Enter the code from your email."};
+        QTest::newRow("signed in")
+            << " 123 456 " << true << View{Phase::Authenticated, {}, "access-new", "access-new", 1};
+        // A session that cannot be kept must not stay alive on the server.
+        QTest::newRow("not saved: revoked") << "123456" << false << View{.message = locked.text()};
     }
-    void codeValidation()
+
+    void verifyCode()
     {
         QFETCH(QString, typed);
-        QFETCH(QString, sent);
+        QFETCH(bool, saved);
+        QFETCH(View, expected);
         Harness h;
         h.reachCodeStep();
+        if (!saved) {
+            h.storage->setSaveFailure(locked);
+        }
 
+        h.client->answer<Op::VerifyOTP>(tokens("new"));
+        h.client->answer<Op::Revoke>(ServiceError::response(ErrorFamily::Auth, 500, "Down"));
         h.store.verifyCode(typed);
         settle();
 
-        if (sent.isEmpty()) {
-            QCOMPARE(h.store.message(),
-                     std::optional<QString>(QStringLiteral("Enter the code from your email.")));
-            QVERIFY(h.client->calls(Op::VerifyOTP).isEmpty());
-            QVERIFY(!h.store.isBusy());
-        } else {
-            QCOMPARE(h.client->calls(Op::VerifyOTP),
-                     onlyCall(Op::VerifyOTP, {QStringLiteral("user7@example.org"), sent}));
-            QVERIFY(h.store.isBusy());
+        QCOMPARE(h.view(), expected);
+        const bool signedIn = expected.phase == Phase::Authenticated;
+        QCOMPARE(h.store.codeSent(), !signedIn);
+        QCOMPARE(h.clock->requestedSleeps(), signedIn ? Sleeps{840s} : Sleeps());
+        QList<FakeAPIClient::Call> calls = onlyCall(Op::RequestOTP, {email});
+        if (!typed.trimmed().isEmpty()) {
+            calls.append({Op::VerifyOTP, {email, typed.trimmed()}});
         }
-    }
+        if (!saved) {
+            calls.append({Op::Revoke, {"refresh-new"}});
+        }
+        QCOMPARE(h.client->calls(), calls);
 
-    void verifiedCodeSignsIn()
-    {
-        Harness h;
-        h.reachCodeStep();
-
-        h.client->answer<Op::VerifyOTP>(tokens(QStringLiteral("new")));
-        h.store.verifyCode(QStringLiteral("123456"));
-        settle();
-
-        QCOMPARE(h.store.phase(), Phase::Authenticated);
-        QCOMPARE(h.store.email(), QStringLiteral("user7@example.org"));
-        QCOMPARE(h.storage->storedSession(), h.store.session());
+        // Leaving the code step keeps the address for the next request.
+        h.store.changeEmail();
         QVERIFY(!h.store.codeSent());
-        QCOMPARE(h.store.codeEmail(), QStringLiteral("user7@example.org"));
-        QVERIFY(!h.store.isBusy());
-        QCOMPARE(h.accountChanges, 1);
-        QCOMPARE(h.clock->requestedSleeps(), QList<std::chrono::milliseconds>{840s});
-    }
-
-    void sessionThatCannotBeSavedIsRevoked()
-    {
-        Harness h;
-        h.reachCodeStep();
-        h.storage->setSaveFailure(lockedError());
-
-        h.client->answer<Op::VerifyOTP>(tokens(QStringLiteral("new")));
-        h.store.verifyCode(QStringLiteral("123456"));
-        settle();
-        QCOMPARE(h.client->calls(Op::Revoke),
-                 onlyCall(Op::Revoke, {QStringLiteral("refresh-new")}));
-        QVERIFY(h.store.isBusy());
         QVERIFY(!h.store.hasMessage());
-
-        h.client->answer<Op::Revoke>(ServiceError::response(ErrorFamily::Auth, 500, "Down"));
-        settle();
-        QCOMPARE(h.store.message(), std::optional<QString>(lockedError().text()));
-        QCOMPARE(h.store.phase(), Phase::SignedOut);
-        QVERIFY(!h.store.session());
-        QVERIFY(!h.store.isBusy());
-        QCOMPARE(h.accountChanges, 0);
+        QCOMPARE(h.store.codeEmail(), email);
     }
 
     void busyOrOutOfStepCallsChangeNothing()
     {
         Harness h;
         h.activate();
-        h.store.verifyCode(QStringLiteral("123456"));
+        h.store.verifyCode("123456");
         QVERIFY(h.client->calls().isEmpty());
         QVERIFY(!h.store.hasMessage());
 
         h.reachCodeStep();
-        h.store.verifyCode(QStringLiteral("123456"));
+        h.store.verifyCode("123456");
         settle();
         QVERIFY(h.store.isBusy());
-        h.store.requestCode(QStringLiteral("other@example.org"));
+        h.store.requestCode("other@example.org");
         h.store.changeEmail();
         h.store.signOut();
         settle();
 
         QCOMPARE(h.client->calls().size(), 2);
         QVERIFY(h.store.codeSent());
-        QCOMPARE(h.store.codeEmail(), QStringLiteral("user7@example.org"));
-        QVERIFY(h.storage->operations().count(QStringLiteral("delete")) == 0);
-        h.client->answer<Op::VerifyOTP>(tokens(QStringLiteral("new")));
+        QCOMPARE(h.store.codeEmail(), email);
+        QCOMPARE(h.storage->deleteCount(), 0);
+        h.client->answer<Op::VerifyOTP>(tokens("new"));
         settle();
         QCOMPARE(h.store.phase(), Phase::Authenticated);
-    }
-
-    void changeEmailLeavesTheCodeStep()
-    {
-        Harness h;
-        h.reachCodeStep();
-        h.store.verifyCode(QStringLiteral(" "));
-
-        h.store.changeEmail();
-
-        QVERIFY(!h.store.codeSent());
-        QVERIFY(!h.store.hasMessage());
-        QCOMPARE(h.store.codeEmail(), QStringLiteral("user7@example.org"));
-    }
-
-    void rejectedRefreshWhileRemovalFailsThenRetry()
-    {
-        Harness h;
-        h.restore(savedSession(600));
-        h.storage->setDeleteFailure(lockedError());
-        h.clock->setNow(start.addSecs(570));
-
-        h.client->answer<Op::Refresh>(ServiceError::response(ErrorFamily::Auth, 401, "Revoked"));
-        h.store.refreshIfNeeded();
-        settle();
-        QCOMPARE(h.store.phase(), Phase::Recovery);
-        QCOMPARE(h.store.message(), std::optional<QString>(lockedError().text()));
-        QVERIFY(!h.store.session());
-        QVERIFY(h.storage->hasItem());
-        QCOMPARE(h.accountChanges, 2);
-
-        h.storage->setDeleteFailure(std::nullopt);
-        h.storage->clearOperations();
-        h.store.retry();
-        settle();
-        QCOMPARE(h.store.phase(), Phase::SignedOut);
-        QVERIFY(!h.store.hasMessage());
-        QCOMPARE(h.storage->operations(), (QStringList{"delete", "load"}));
-        QVERIFY(!h.storage->hasItem());
-
-        // A later sign-in refreshes as usual.
-        h.client->answer<Op::RequestOTP>({});
-        h.client->answer<Op::VerifyOTP>(tokens(QStringLiteral("again")));
-        h.store.requestCode(QStringLiteral("user7@example.org"));
-        settle();
-        h.store.verifyCode(QStringLiteral("123456"));
-        settle();
-        h.clock->setNow(start.addSecs(570 + 850));
-        h.store.refreshIfNeeded();
-        settle();
-        QCOMPARE(h.client->calls(Op::Refresh).size(), 2);
-    }
-
-    void failedRefreshKeepsTheSessionForRetry()
-    {
-        Harness h;
-        h.restore(savedSession(600));
-        h.clock->setNow(start.addSecs(570));
-        const auto failure =
-            ServiceError::transport(QNetworkReply::HostNotFoundError, "Host not found");
-
-        h.client->answer<Op::Refresh>(failure);
-        h.store.refreshIfNeeded();
-        settle();
-        QCOMPARE(h.store.phase(), Phase::Recovery);
-        QCOMPARE(h.store.message(), std::optional<QString>(failure.text()));
-        QCOMPARE(h.store.session(), std::optional(savedSession(600)));
-        QCOMPARE(h.clock->pendingSleepCount(), 0);
-
-        h.client->answer<Op::Refresh>(tokens(QStringLiteral("new")));
-        h.activate();
-        QCOMPARE(h.client->calls(Op::Refresh).size(), 2);
-        QCOMPARE(h.store.phase(), Phase::Authenticated);
-        QVERIFY(!h.store.hasMessage());
-    }
-
-    void refreshedSessionThatCannotBeSavedIsSavedByRetry()
-    {
-        Harness h;
-        h.restore(savedSession(600));
-        h.clock->setNow(start.addSecs(570));
-        h.storage->setSaveFailure(lockedError());
-
-        h.client->answer<Op::Refresh>(tokens(QStringLiteral("new")));
-        h.store.refreshIfNeeded();
-        settle();
-        QCOMPARE(h.store.phase(), Phase::Recovery);
-        QCOMPARE(h.store.message(), std::optional<QString>(lockedError().text()));
-        QCOMPARE(h.store.session()->tokens.accessToken, QStringLiteral("access-new"));
-
-        h.storage->setSaveFailure(std::nullopt);
-        h.store.retry();
-        settle();
-        QCOMPARE(h.store.phase(), Phase::Authenticated);
-        QVERIFY(!h.store.hasMessage());
-        QCOMPARE(h.storage->storedSession(), h.store.session());
-        QCOMPARE(h.client->calls(Op::Refresh).size(), 1);
-    }
-
-    void refreshForAnotherUserChangesTheAccountOnce()
-    {
-        Harness h;
-        h.restore(savedSession(600));
-        QCOMPARE(h.accountChanges, 1);
-        h.clock->setNow(start.addSecs(570));
-
-        h.client->answer<Op::Refresh>(tokens(QStringLiteral("other"), 8));
-        h.store.refreshIfNeeded();
-        settle();
-
-        QCOMPARE(h.accountChanges, 2);
-        QCOMPARE(h.store.email(), QStringLiteral("user8@example.org"));
-    }
-
-    void observersRunInRegistrationOrder()
-    {
-        Harness h;
-        QStringList order;
-        h.store.addAccountChangeObserver([&order] { order.append(QStringLiteral("billing")); });
-        h.store.addAccountChangeObserver([&order] { order.append(QStringLiteral("history")); });
-
-        h.restore(savedSession(600));
-        h.store.signOut();
-
-        QCOMPARE(order, (QStringList{"billing", "history", "billing", "history"}));
     }
 
     void revocationFailureShowsOnlyWithoutANewSignIn_data()
     {
         QTest::addColumn<int>("stepsTaken");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("nothing begun") << 0 << true;
-        QTest::newRow("code requested") << 1 << false;
-        QTest::newRow("code sent") << 2 << false;
+        QTest::addColumn<bool>("removalFails");
+        QTest::addColumn<View>("expected");
+        const View signedOut{Phase::SignedOut, {}, "", "", 2};
+        QTest::newRow("nothing begun")
+            << 0 << false
+            << View{Phase::SignedOut,
+                    "Signed out on this device, but server revocation failed. The server session "
+                    "may remain active until it expires.",
+                    "", "", 2};
+        QTest::newRow("code requested") << 1 << false << signedOut;
+        QTest::newRow("code sent") << 2 << false << signedOut;
+        QTest::newRow("credentials not removed")
+            << 0 << true
+            << View{Phase::Recovery,
+                    "Sign-out could not remove your saved credentials. " + locked.text(), "",
+                    "access-saved", 2};
     }
+
     void revocationFailureShowsOnlyWithoutANewSignIn()
     {
         QFETCH(int, stepsTaken);
-        QFETCH(bool, shown);
+        QFETCH(bool, removalFails);
+        QFETCH(View, expected);
         Harness h;
+        QStringList observed;
+        h.store.addAccountChangeObserver([&observed] { observed.append("billing"); });
+        h.store.addAccountChangeObserver([&observed] { observed.append("history"); });
         h.restore(savedSession(600));
+        if (removalFails) {
+            h.storage->setDeleteFailure(locked);
+        }
 
         h.store.signOut();
-        QCOMPARE(h.store.phase(), Phase::SignedOut);
-        QVERIFY(!h.storage->hasItem());
         if (stepsTaken >= 1) {
-            h.store.requestCode(QStringLiteral("user7@example.org"));
+            h.store.requestCode(email);
         }
         if (stepsTaken >= 2) {
             h.client->answer<Op::RequestOTP>({});
         }
         settle();
-        QCOMPARE(h.client->calls(Op::Revoke),
-                 onlyCall(Op::Revoke, {QStringLiteral("refresh-saved")}));
-
+        QCOMPARE(h.client->calls(Op::Revoke), onlyCall(Op::Revoke, {"refresh-saved"}));
         h.client->answer<Op::Revoke>(ServiceError::response(ErrorFamily::Auth, 500, "Down"));
         settle();
-        QCOMPARE(h.store.message(), shown ? std::optional(revocationText) : std::nullopt);
+        QCOMPARE(h.view(), expected);
+        // Observers run in the order they were added.
+        QCOMPARE(observed, (QStringList{"billing", "history", "billing", "history"}));
     }
 
-    void signOutThatCannotRemoveTheCredentials()
+    void signOutDropsTheRefreshInFlight()
     {
         Harness h;
-        h.restore(savedSession(600));
-        h.storage->setDeleteFailure(lockedError());
-
-        h.store.signOut();
-        h.client->answer<Op::Revoke>(ServiceError::response(ErrorFamily::Auth, 500, "Down"));
-        settle();
-
-        QCOMPARE(h.store.phase(), Phase::Recovery);
-        QCOMPARE(h.store.message(),
-                 std::optional<QString>(
-                     QStringLiteral("Sign-out could not remove your saved credentials. ") +
-                     lockedError().text()));
-        QVERIFY(!h.store.session());
-    }
-
-    void signOutStopsTheRefreshAndTheTimer()
-    {
-        Harness h;
-        h.restore(savedSession(600));
-        h.clock->setNow(start.addSecs(570));
+        h.restoreNearExpiry();
         TaskProbe refresh(h.store.refreshIfNeeded());
         settle();
         QCOMPARE(h.clock->pendingSleepCount(), 1);
 
-        h.store.signOut();
-        settle();
-
-        QVERIFY(h.client->wasCancelled(0));
-        QVERIFY(refresh.isFinished());
-        QCOMPARE(h.clock->pendingSleepCount(), 0);
-        h.clock->advance(3600s);
-        settle();
-        QCOMPARE(h.client->calls(Op::Refresh).size(), 1);
-        QCOMPARE(h.store.phase(), Phase::SignedOut);
-    }
-
-    void lateRefreshAnswerIsDropped()
-    {
-        Harness h;
-        h.restore(savedSession(600));
-        h.clock->setNow(start.addSecs(570));
-        h.store.refreshIfNeeded();
-        settle();
-
         // The answer is on its way back when the user signs out.
-        h.client->answer<Op::Refresh>(tokens(QStringLiteral("late"), 8));
+        h.client->answer<Op::Refresh>(tokens("late", 8));
         QCoreApplication::sendPostedEvents(h.client.get());
         h.store.signOut();
         h.storage->clearOperations();
         settle();
 
-        QVERIFY(!h.store.session());
-        QCOMPARE(h.store.phase(), Phase::SignedOut);
+        QVERIFY(h.client->wasCancelled(0));
+        QVERIFY(refresh.isFinished());
         QVERIFY(h.storage->operations().isEmpty());
-        QCOMPARE(h.accountChanges, 2);
+        QCOMPARE(h.clock->pendingSleepCount(), 0);
+        h.clock->advance(3600s);
+        settle();
+        QCOMPARE(h.client->calls(Op::Refresh).size(), 1);
+        QCOMPARE(h.view(), (View{Phase::SignedOut, {}, "", "", 2}));
     }
 
     void undecodableItemNeedsSignOut()
@@ -585,40 +520,18 @@ private Q_SLOTS:
         h.storage->putUndecodableItem(decoding);
 
         h.activate();
-        QCOMPARE(h.store.phase(), Phase::Recovery);
-        QCOMPARE(h.store.message(), std::optional<QString>(decoding.text()));
-
+        const View recovery{Phase::Recovery, decoding.text()};
+        QCOMPARE(h.view(), recovery);
         h.store.retry();
         settle();
-        QCOMPARE(h.store.phase(), Phase::Recovery);
-        QCOMPARE(h.store.message(), std::optional<QString>(decoding.text()));
+        QCOMPARE(h.view(), recovery);
         QCOMPARE(h.storage->loadCount(), 2);
 
         h.store.signOut();
         settle();
-        QCOMPARE(h.store.phase(), Phase::SignedOut);
-        QVERIFY(!h.store.hasMessage());
+        QCOMPARE(h.view(), View());
         QVERIFY(!h.storage->hasItem());
         QVERIFY(h.client->calls().isEmpty());
-    }
-
-    void windowActivationFollowsThePhase()
-    {
-        Harness h;
-        h.storage->setStoredSession(savedSession(30));
-        h.store.handleWindowActivation();
-        settle();
-        // While the first activation waits for the refresh, another does nothing.
-        h.activate();
-        QCOMPARE(h.storage->loadCount(), 1);
-        QCOMPARE(h.client->calls(Op::Refresh).size(), 1);
-
-        h.client->answer<Op::Refresh>(tokens(QStringLiteral("new")));
-        settle();
-        h.clock->setNow(start.addSecs(60));
-        h.activate();
-        QCOMPARE(h.clock->requestedSleeps(), (QList<std::chrono::milliseconds>{840s, 780s}));
-        QCOMPARE(h.storage->loadCount(), 1);
     }
 
     void notificationsOnlyOnChange()
@@ -630,8 +543,8 @@ private Q_SLOTS:
         connect(&h.store, &AuthStore::messageChanged, [&messageChanges] { ++messageChanges; });
         connect(&h.store, &AuthStore::sessionChanged, [&sessionChanges] { ++sessionChanges; });
 
-        h.store.requestCode(QStringLiteral("nobody"));
-        h.store.requestCode(QStringLiteral("still nobody"));
+        h.store.requestCode("nobody");
+        h.store.requestCode("still nobody");
         h.store.signOut();
         h.store.signOut();
 

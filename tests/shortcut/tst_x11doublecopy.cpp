@@ -1,6 +1,7 @@
 #include "confirmationprompt.h"
 #include "globalcopyshortcut.h"
 #include "manualclock.h"
+#include "settle.h"
 #include "systemclipboard.h"
 #include "userpreferences.h"
 #include "windowraiser.h"
@@ -52,13 +53,12 @@ private:
     ConfirmingPrompt m_prompt;
     IgnoringRaiser m_raiser;
     std::unique_ptr<GlobalCopyShortcut> m_shortcut;
-    QList<QProcess *> m_processes;
     CKeyLog m_log;
 
+    // Killed, at the latest, when the test object goes.
     QProcess *launch(const QString &program, const QStringList &arguments)
     {
         auto *process = new QProcess(this);
-        m_processes.append(process);
         process->start(program, arguments);
         if (!process->waitForStarted()) {
             qWarning() << program << "did not start";
@@ -66,29 +66,19 @@ private:
         return process;
     }
 
-    static bool run(const QString &program, const QStringList &arguments)
-    {
-        QProcess process;
-        process.start(program, arguments);
-        return process.waitForFinished(10'000) && process.exitStatus() == QProcess::NormalExit &&
-               process.exitCode() == 0;
-    }
-
     // A window of another process, focused by the window manager.
     QString showTargetWindow(const QString &name)
     {
-        launch(QStringLiteral("xmessage"), {QStringLiteral("-name"), name, name});
+        launch("xmessage", {"-name", name, name});
         QProcess search;
-        search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--sync"),
-                                                 QStringLiteral("--classname"), name});
+        search.start("xdotool", {"search", "--sync", "--classname", name});
         search.waitForFinished(10'000);
         return QString::fromUtf8(search.readAllStandardOutput()).split('\n').first().trimmed();
     }
 
     static bool activate(const QString &window)
     {
-        return run(QStringLiteral("xdotool"),
-                   {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window});
+        return QProcess::execute("xdotool", {"windowactivate", "--sync", window}) == 0;
     }
 
     // Types `keys` twice, 0.15 s apart; with `copied`, xclip takes the
@@ -97,17 +87,11 @@ private:
     void typeTwice(const QString &keys, const std::optional<QString> &copied)
     {
         m_log = {};
-        QProcess *clipboardOwner = nullptr;
-        if (copied) {
-            // It takes the clipboard when its input ends.
-            clipboardOwner = launch(QStringLiteral("xclip"),
-                                    {QStringLiteral("-quiet"), QStringLiteral("-selection"),
-                                     QStringLiteral("clipboard")});
-        }
+        // It takes the clipboard when its input ends.
+        QProcess *clipboardOwner =
+            copied ? launch("xclip", {"-quiet", "-selection", "clipboard"}) : nullptr;
         QSignalSpy clipboardChanges(&m_clipboard, &ClipboardSource::changed);
-        QProcess *typing = launch(QStringLiteral("xdotool"),
-                                  {QStringLiteral("key"), keys, QStringLiteral("sleep"),
-                                   QStringLiteral("0.15"), QStringLiteral("key"), keys});
+        QProcess *typing = launch("xdotool", {"key", keys, "sleep", "0.15", "key", keys});
         if (clipboardOwner) {
             QTRY_VERIFY(m_log.downs >= 1);
             clipboardOwner->write(copied->toUtf8());
@@ -122,9 +106,7 @@ private:
     void settle(std::chrono::milliseconds duration)
     {
         m_clock.advance(duration);
-        for (int turn = 0; turn < 3; ++turn) {
-            QCoreApplication::processEvents();
-        }
+        Test::settle();
     }
 
 private Q_SLOTS:
@@ -132,8 +114,7 @@ private Q_SLOTS:
     {
         QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
                  "run through xvfbsession.sh");
-        m_preferences =
-            std::make_unique<UserPreferences>(m_dir.filePath(QStringLiteral("tolvan.conf")));
+        m_preferences = std::make_unique<UserPreferences>(m_dir.filePath("tolvan.conf"));
         m_shortcut = std::make_unique<GlobalCopyShortcut>(
             *m_preferences, true,
             GlobalCopyShortcut::Platform{m_keys, m_clipboard, m_clock, m_prompt, m_raiser});
@@ -156,70 +137,54 @@ private Q_SLOTS:
         QVERIFY(m_shortcut->isEnabled());
         QVERIFY(m_shortcut->isMonitoring());
 
-        QVERIFY(activate(showTargetWindow(QStringLiteral("tolvan-target"))));
+        QVERIFY(activate(showTargetWindow("tolvan-target")));
     }
 
-    void cleanupTestCase()
+    void typing_data()
     {
-        m_shortcut.reset();
-        for (QProcess *process : std::as_const(m_processes)) {
-            process->kill();
-            process->waitForFinished();
-        }
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<std::optional<QString>>("copied");
+        QTest::addColumn<std::uint64_t>("modifierFlags");
+        QTest::addColumn<bool>("published");
+        const std::uint64_t copy = KeyEvent::copyModifierFlag;
+        QTest::newRow("double copy")
+            << "ctrl+c" << std::optional<QString>("copied text") << copy << true;
+        QTest::newRow("nothing copied") << "ctrl+c" << std::optional<QString>() << copy << false;
+        QTest::newRow("a terminal's copy shortcut")
+            << "ctrl+shift+c" << std::optional<QString>("terminal text")
+            << (copy | KeyEvent::shiftFlag) << false;
     }
 
-    void doubleCopyPublishesTheCopiedText()
+    void typing()
     {
+        QFETCH(QString, keys);
+        QFETCH(std::optional<QString>, copied);
+        QFETCH(std::uint64_t, modifierFlags);
+        QFETCH(bool, published);
         QSignalSpy requests(m_shortcut.get(), &GlobalCopyShortcut::requestIDChanged);
-        typeTwice(QStringLiteral("ctrl+c"), QStringLiteral("copied from the other app"));
-        QCOMPARE(m_log.modifierFlags,
-                 (QList<std::uint64_t>{KeyEvent::copyModifierFlag, KeyEvent::copyModifierFlag}));
-        settle(100ms);
-        QCOMPARE(requests.size(), 1);
-        QCOMPARE(m_shortcut->takePendingText(),
-                 std::optional<QString>(QStringLiteral("copied from the other app")));
-        settle(1s);
-        QCOMPARE(requests.size(), 1);
-    }
-
-    void terminalCopyShortcutDoesNothing()
-    {
-        QSignalSpy requests(m_shortcut.get(), &GlobalCopyShortcut::requestIDChanged);
-        typeTwice(QStringLiteral("ctrl+shift+c"), QStringLiteral("terminal text"));
-        QCOMPARE(m_clock.pendingSleepCount(), 0);
-        settle(1s);
-        QCOMPARE(requests.size(), 0);
-    }
-
-    void noCopyNoRequest()
-    {
-        QSignalSpy requests(m_shortcut.get(), &GlobalCopyShortcut::requestIDChanged);
-        typeTwice(QStringLiteral("ctrl+c"), std::nullopt);
-        // Recognised, but nothing was copied: it waits for a copy, then drops.
-        QCOMPARE(m_clock.pendingSleepCount(), 1);
+        typeTwice(keys, copied);
+        QCOMPARE(m_log.modifierFlags, (QList<std::uint64_t>{modifierFlags, modifierFlags}));
+        // Once recognised, the shortcut waits for the other application's copy.
+        QCOMPARE(m_clock.pendingSleepCount(), modifierFlags == KeyEvent::copyModifierFlag ? 1 : 0);
         settle(100ms);
         settle(400ms);
-        QCOMPARE(requests.size(), 0);
+        QCOMPARE(requests.size(), published ? 1 : 0);
         QCOMPARE(m_clock.pendingSleepCount(), 0);
+        QCOMPARE(m_shortcut->takePendingText(), published ? copied : std::nullopt);
     }
 
     void frontmostProcessFollowsTheActiveWindow()
     {
-        const QString first = showTargetWindow(QStringLiteral("tolvan-first"));
-        const QString second = showTargetWindow(QStringLiteral("tolvan-second"));
-        for (const auto &[window, pid] : {std::pair{first, 1111}, std::pair{second, 2222}}) {
-            QVERIFY(
-                run(QStringLiteral("xprop"),
-                    {QStringLiteral("-id"), window, QStringLiteral("-f"),
-                     QStringLiteral("_NET_WM_PID"), QStringLiteral("32c"), QStringLiteral("-set"),
-                     QStringLiteral("_NET_WM_PID"), QString::number(pid)}));
-        }
         QSignalSpy switches(&m_keys, &KeyEventSource::activeApplicationChanged);
-        for (const auto &[window, pid] : {std::pair{first, 1111}, std::pair{second, 2222}}) {
+        for (const auto &[name, pid] : {std::pair{"tolvan-first", 1111}, {"tolvan-second", 2222}}) {
+            const QString window = showTargetWindow(name);
+            QCOMPARE(QProcess::execute("xprop", {"-id", window, "-f", "_NET_WM_PID", "32c", "-set",
+                                                 "_NET_WM_PID", QString::number(pid)}),
+                     0);
             const qsizetype switchesBefore = switches.size();
             QVERIFY(activate(window));
             QTRY_VERIFY(switches.size() > switchesBefore);
-            typeTwice(QStringLiteral("ctrl+c"), std::nullopt);
+            typeTwice("ctrl+c", std::nullopt);
             QCOMPARE(m_log.frontmost, (QList<std::optional<std::int32_t>>{pid, pid}));
             settle(1s);
         }
@@ -241,8 +206,7 @@ private Q_SLOTS:
     {
         QProcess server;
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        server.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"),
-                                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        server.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"});
         QVERIFY(server.waitForStarted());
         QTRY_VERIFY(server.canReadLine());
         const QByteArray display = ':' + server.readLine().trimmed();

@@ -16,20 +16,25 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# await NAME PID CONDITION: polls CONDITION until it holds, for ten seconds at
+# most and only while NAME (process PID) runs; NAME's log says why it failed.
+await() {
+    tries=0
+    until eval "$3"; do
+        tries=$((tries + 1))
+        if [ "$tries" -gt 200 ] || ! kill -0 "$2" 2>/dev/null; then
+            echo "$1 did not start:" >&2
+            cat "$workdir/$1.log" >&2
+            exit 1
+        fi
+        sleep 0.05
+    done
+}
+
 # Xvfb picks a free display number and writes it once it accepts clients.
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 \
-    3>"$workdir/display" 2>"$workdir/xvfb.log" &
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x800x24 3>"$workdir/display" 2>"$workdir/Xvfb.log" &
 xvfb_pid=$!
-tries=0
-until [ -s "$workdir/display" ]; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 200 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-        echo "Xvfb did not start:" >&2
-        cat "$workdir/xvfb.log" >&2
-        exit 1
-    fi
-    sleep 0.05
-done
+await Xvfb "$xvfb_pid" '[ -s "$workdir/display" ]'
 DISPLAY=":$(head -n 1 "$workdir/display")"
 export DISPLAY
 unset WAYLAND_DISPLAY XDG_SESSION_TYPE
@@ -37,17 +42,6 @@ export QT_QPA_PLATFORM=xcb
 
 openbox --sm-disable >"$workdir/openbox.log" 2>&1 &
 wm_pid=$!
-tries=0
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 200 ] || ! kill -0 "$wm_pid" 2>/dev/null; then
-        echo "openbox did not start:" >&2
-        cat "$workdir/openbox.log" >&2
-        exit 1
-    fi
-    sleep 0.05
-done
+await openbox "$wm_pid" 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
 
-status=0
-"$@" || status=$?
-exit "$status"
+"$@"

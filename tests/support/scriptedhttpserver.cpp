@@ -4,24 +4,6 @@
 
 namespace Tolvan::Test {
 
-namespace {
-
-QByteArray reasonPhrase(int status)
-{
-    switch (status) {
-    case 200:
-        return "OK";
-    case 202:
-        return "Accepted";
-    case 204:
-        return "No Content";
-    default:
-        return "Status";
-    }
-}
-
-} // namespace
-
 QByteArray ScriptedHttpServer::Recorded::header(const QByteArray &name) const
 {
     for (const auto &[key, value] : headers) {
@@ -103,8 +85,8 @@ void ScriptedHttpServer::serve(QTcpSocket *socket)
         socket->abort();
         return;
     }
-    QByteArray answer =
-        "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
+    // Clients read the status code; the reason phrase is only for people.
+    QByteArray answer = "HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\n";
     answer += "Content-Type: application/json\r\n";
     answer += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
     answer += "Connection: close\r\n\r\n";

@@ -19,14 +19,7 @@ if [[ ${1-} == --inside ]]; then
         printf '%s' tolvan-test |
             gnome-keyring-daemon --unlock --components=secrets --daemonize \
                 >"$HOME/keyring.log" 2>&1
-        for _ in $(seq 100); do
-            if dbus-send --session --print-reply --dest=org.freedesktop.DBus \
-                /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner \
-                string:org.freedesktop.secrets 2>/dev/null | grep -q 'boolean true'; then
-                break
-            fi
-            sleep 0.1
-        done
+        gdbus wait --session --timeout 10 org.freedesktop.secrets
     fi
     exec "$@"
 fi
@@ -63,6 +56,4 @@ cat >"$root/bus.conf" <<EOF
 </busconfig>
 EOF
 
-status=0
-dbus-run-session --config-file="$root/bus.conf" -- bash "$0" --inside "$mode" "$@" || status=$?
-exit "$status"
+dbus-run-session --config-file="$root/bus.conf" -- bash "$0" --inside "$mode" "$@"
