@@ -75,20 +75,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("modes");
         QTest::addColumn<QList<Pair>>("pairs");
-
-        QTest::newRow("three-letter codes")
-            << QStringList{"  eng-spa", "  spa-eng"}
-            << QList<Pair>{{"en", "es", "eng-spa"}, {"es", "en", "spa-eng"}};
-        QTest::newRow("two-letter codes")
-            << QStringList{"es-fr", "fr-es"}
-            << QList<Pair>{{"es", "fr", "es-fr"}, {"fr", "es", "fr-es"}};
-        QTest::newRow("variants and chains left out")
-            << QStringList{"spa-eng_US", "eco-es-fr", "en-es-anmor", "eng-spa"}
-            << QList<Pair>{{"en", "es", "eng-spa"}};
-        QTest::newRow("first mode of a pair wins")
-            << QStringList{"eng-spa", "en-es"} << QList<Pair>{{"en", "es", "eng-spa"}};
-        QTest::newRow("unknown codes left out")
-            << QStringList{"xqz-eng", "eng-eng", ""} << QList<Pair>{};
+        const auto row = [](const char *name, const QStringList &modes, const QList<Pair> &pairs) {
+            QTest::newRow(name) << modes << pairs;
+        };
+        row("three-letter codes", {"  eng-spa", "  spa-eng"},
+            {{"en", "es", "eng-spa"}, {"es", "en", "spa-eng"}});
+        row("two-letter codes", {"es-fr", "fr-es"}, {{"es", "fr", "es-fr"}, {"fr", "es", "fr-es"}});
+        row("variants and chains left out", {"spa-eng_US", "eco-es-fr", "en-es-anmor", "eng-spa"},
+            {{"en", "es", "eng-spa"}});
+        row("first mode of a pair wins", {"eng-spa", "en-es"}, {{"en", "es", "eng-spa"}});
+        row("unknown codes left out", {"xqz-eng", "eng-eng", ""}, {});
     }
 
     void pairsFromModes()
