@@ -327,6 +327,7 @@ private Q_SLOTS:
         QCOMPARE(store.phase(), AuthStore::Phase::Authenticated);
         const TokenPair signedIn = store.session()->tokens;
         QCOMPARE(signedIn.expiresIn, 2);
+        QCOMPARE(signedIn.refreshExpiresIn, 30 * 24 * 3600);
         QCOMPARE(signedIn.user.email, email);
         // Above what a double holds exactly: the id crosses the wire intact.
         QVERIFY(signedIn.user.id > (qint64(1) << 53));
