@@ -62,29 +62,22 @@ QProcessEnvironment CliHome::environment(const QStringList &changes) const
 }
 
 CliRun CliHome::run(const QStringList &arguments, const QByteArray &input,
-                    const QStringList &environment) const
+                    const QStringList &environment, bool onTerminal) const
 {
     QProcess process;
     process.setProcessEnvironment(this->environment(environment));
-    process.start(QStringLiteral(TOLVAN_CLI_EXECUTABLE), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    return finish(process);
-}
-
-CliRun CliHome::runOnTerminal(const QStringList &arguments, const QByteArray &input,
-                              const QStringList &environment) const
-{
-    QStringList command{QStringLiteral(TOLVAN_CLI_EXECUTABLE)};
-    for (const QString &argument : arguments) {
-        command.append(QLatin1Char('\'') + argument + QLatin1Char('\''));
+    if (onTerminal) {
+        QStringList command{QStringLiteral(TOLVAN_CLI_EXECUTABLE)};
+        for (const QString &argument : arguments) {
+            command.append(QLatin1Char('\'') + argument + QLatin1Char('\''));
+        }
+        process.start(QStringLiteral("script"),
+                      {QStringLiteral("--quiet"), QStringLiteral("--return"),
+                       QStringLiteral("--command"), command.join(QLatin1Char(' ')),
+                       QStringLiteral("/dev/null")});
+    } else {
+        process.start(QStringLiteral(TOLVAN_CLI_EXECUTABLE), arguments);
     }
-    QProcess process;
-    process.setProcessEnvironment(this->environment(environment));
-    process.start(QStringLiteral("script"),
-                  {QStringLiteral("--quiet"), QStringLiteral("--return"),
-                   QStringLiteral("--command"), command.join(QLatin1Char(' ')),
-                   QStringLiteral("/dev/null")});
     process.write(input);
     process.closeWriteChannel();
     return finish(process);

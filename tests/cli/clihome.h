@@ -25,13 +25,11 @@ class CliHome {
 public:
     explicit CliHome(QUrl baseURL);
 
-    // `environment` adds "NAME=VALUE" entries, or removes "NAME".
+    // `environment` adds "NAME=VALUE" entries, or removes "NAME". On a
+    // terminal (through script(1)), standard output and standard error arrive
+    // together in `output`, with the terminal's line ends.
     CliRun run(const QStringList &arguments, const QByteArray &input = {},
-               const QStringList &environment = {}) const;
-    // The same on a terminal (through script(1)): standard output and
-    // standard error arrive together in `output`, with the terminal's line ends.
-    CliRun runOnTerminal(const QStringList &arguments, const QByteArray &input,
-                         const QStringList &environment = {}) const;
+               const QStringList &environment = {}, bool onTerminal = false) const;
     // `login email`, typing the code once the sandbox's outbox shows it.
     CliRun signIn(SandboxControl &sandbox, const QString &email) const;
 

@@ -1,6 +1,12 @@
+#include "apiclient.h"
+#include "authstore.h"
+#include "awaittask.h"
+#include "fakecredentialstorage.h"
 #include "manualclock.h"
 #include "sandbox.h"
 #include "sandboxcontrol.h"
+#include "sandboxprocess.h"
+#include "systemclock.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -8,6 +14,7 @@
 
 using namespace Tolvan;
 using namespace std::chrono_literals;
+using Test::awaitTask;
 using Test::SandboxControl;
 
 namespace {
@@ -25,24 +32,32 @@ QString text(const nlohmann::json &value)
     return QString::fromStdString(value.is_string() ? value.get<std::string>() : value.dump());
 }
 
+// Runs the event loop until the store's operation is over.
+void run(QCoro::Task<> task)
+{
+    awaitTask([](QCoro::Task<> task) -> QCoro::Task<bool> {
+        co_await std::move(task);
+        co_return true;
+    }(std::move(task)));
+}
+
 } // namespace
 
-// The sandbox in this process, seen through plain HTTP: what the client never
-// sends or cannot see.
+// The sandbox in this process, seen through plain HTTP, and the sandbox
+// process as the client's AuthStore sees it.
 class SandboxHttpTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // A fresh sandbox for each case; the rows of a table share one, as none
+    // leaves anything behind that another reads.
     void init()
     {
-        m_clock = std::make_shared<Test::ManualClock>();
-        startSandbox(false);
-    }
-
-    void cleanup()
-    {
-        m_control.reset();
-        m_sandbox.reset();
+        if (m_startedFor != QTest::currentTestFunction()) {
+            m_startedFor = QTest::currentTestFunction();
+            m_clock = std::make_shared<Test::ManualClock>();
+            startSandbox(false);
+        }
     }
 
     void badInputGetsAnErrorBody_data()
@@ -53,65 +68,48 @@ private Q_SLOTS:
         QTest::addColumn<bool>("signedIn");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("code");
+        const auto row = [](const char *name, const char *method, const char *path,
+                            const QByteArray &body, bool signedIn, int status, const char *code) {
+            QTest::newRow(name) << QByteArray(method) << QString::fromLatin1(path) << body
+                                << signedIn << status << QString::fromLatin1(code);
+        };
+        const char *request = "api/auth/otp/request";
 
-        const QString request = QStringLiteral("api/auth/otp/request");
-        QTest::newRow("malformed JSON") << QByteArray("POST") << request << QByteArray("{\"email")
-                                        << false << 400 << "invalid_json";
-        QTest::newRow("not an object") << QByteArray("POST") << request << QByteArray("[1]")
-                                       << false << 400 << "invalid_request";
-        QTest::newRow("wrong type") << QByteArray("POST") << request << json({{"email", 5}})
-                                    << false << 400 << "invalid_request";
-        QTest::newRow("missing field")
-            << QByteArray("POST") << "api/auth/otp/verify" << json({{"email", "a@b.example"}})
-            << false << 400 << "invalid_request";
-        QTest::newRow("not an address")
-            << QByteArray("POST") << request << json({{"email", "nobody"}}) << false << 422
-            << "invalid_email";
-        QTest::newRow("huge body")
-            << QByteArray("POST") << "api/improve" << QByteArray(2 * 1024 * 1024, 'a') << true
-            << 413 << "payload_too_large";
-        QTest::newRow("unknown route")
-            << QByteArray("GET") << "api/nothing" << QByteArray() << true << 404 << "not_found";
-        QTest::newRow("wrong method") << QByteArray("PUT") << "api/history" << QByteArray() << true
-                                      << 405 << "method_not_allowed";
-        QTest::newRow("no bearer token") << QByteArray("GET") << "api/languages" << QByteArray()
-                                         << false << 401 << "unauthorized";
-        QTest::newRow("entry id not a number")
-            << QByteArray("GET") << "api/history/abc" << QByteArray() << true << 404 << "not_found";
-        QTest::newRow("page 0") << QByteArray("GET") << "api/history?page=0" << QByteArray() << true
-                                << 422 << "invalid_page";
-        QTest::newRow("page not a number") << QByteArray("GET") << "api/history?page=one"
-                                           << QByteArray() << true << 422 << "invalid_page";
-        QTest::newRow("page size too large") << QByteArray("GET") << "api/history?page_size=101"
-                                             << QByteArray() << true << 422 << "invalid_page";
-        QTest::newRow("unknown kind") << QByteArray("GET") << "api/history?type=poem"
-                                      << QByteArray() << true << 422 << "invalid_type";
-        QTest::newRow("unknown plan")
-            << QByteArray("POST") << "api/billing/checkout" << json({{"plan", "weekly"}}) << true
-            << 422 << "unknown_plan";
-        QTest::newRow("text of the wrong type")
-            << QByteArray("POST") << "api/translate"
-            << json({{"text", 1}, {"source_language", "en"}, {"target_language", "es"}}) << true
-            << 400 << "invalid_request";
-        QTest::newRow("blank text") << QByteArray("POST") << "api/improve"
-                                    << json({{"text", " \n "}}) << true << 422 << "empty_text";
-        QTest::newRow("text too long")
-            << QByteArray("POST") << "api/improve" << json({{"text", std::string(5001, 'a')}})
-            << true << 422 << "text_too_long";
-        QTest::newRow("pair not installed")
-            << QByteArray("POST") << "api/translate"
-            << json({{"text", "Hi"}, {"source_language", "en"}, {"target_language", "xx"}}) << true
-            << 422 << "unsupported_language_pair";
-        QTest::newRow("subscription of no account")
-            << QByteArray("POST") << "sandbox/subscription"
-            << json({{"email", "nobody@example.com"}, {"status", "active"}}) << false << 404
-            << "not_found";
-        QTest::newRow("fault without effect")
-            << QByteArray("POST") << "sandbox/faults" << json({{"path", "api/languages"}}) << false
-            << 422 << "invalid_fault";
-        QTest::newRow("fault of the wrong type")
-            << QByteArray("POST") << "sandbox/faults" << json({{"path", 1}, {"status", 500}})
-            << false << 400 << "invalid_request";
+        row("malformed JSON", "POST", request, "{\"email", false, 400, "invalid_json");
+        row("not an object", "POST", request, "[1]", false, 400, "invalid_request");
+        row("wrong type", "POST", request, json({{"email", 5}}), false, 400, "invalid_request");
+        row("missing field", "POST", "api/auth/otp/verify", json({{"email", "a@b.example"}}), false,
+            400, "invalid_request");
+        row("not an address", "POST", request, json({{"email", "nobody"}}), false, 422,
+            "invalid_email");
+        row("huge body", "POST", "api/improve", QByteArray(2 * 1024 * 1024, 'a'), true, 413,
+            "payload_too_large");
+        row("unknown route", "GET", "api/nothing", {}, true, 404, "not_found");
+        row("wrong method", "PUT", "api/history", {}, true, 405, "method_not_allowed");
+        row("no bearer token", "GET", "api/languages", {}, false, 401, "unauthorized");
+        row("entry id not a number", "GET", "api/history/abc", {}, true, 404, "not_found");
+        row("page 0", "GET", "api/history?page=0", {}, true, 422, "invalid_page");
+        row("page not a number", "GET", "api/history?page=one", {}, true, 422, "invalid_page");
+        row("page size too large", "GET", "api/history?page_size=101", {}, true, 422,
+            "invalid_page");
+        row("unknown kind", "GET", "api/history?type=poem", {}, true, 422, "invalid_type");
+        row("unknown plan", "POST", "api/billing/checkout", json({{"plan", "weekly"}}), true, 422,
+            "unknown_plan");
+        row("text of the wrong type", "POST", "api/translate",
+            json({{"text", 1}, {"source_language", "en"}, {"target_language", "es"}}), true, 400,
+            "invalid_request");
+        row("blank text", "POST", "api/improve", json({{"text", " \n "}}), true, 422, "empty_text");
+        row("text too long", "POST", "api/improve", json({{"text", std::string(5001, 'a')}}), true,
+            422, "text_too_long");
+        row("pair not installed", "POST", "api/translate",
+            json({{"text", "Hi"}, {"source_language", "en"}, {"target_language", "xx"}}), true, 422,
+            "unsupported_language_pair");
+        row("subscription of no account", "POST", "sandbox/subscription",
+            json({{"email", "nobody@example.com"}, {"status", "active"}}), false, 404, "not_found");
+        row("fault without effect", "POST", "sandbox/faults", json({{"path", "api/languages"}}),
+            false, 422, "invalid_fault");
+        row("fault of the wrong type", "POST", "sandbox/faults",
+            json({{"path", 1}, {"status", 500}}), false, 400, "invalid_request");
     }
 
     void badInputGetsAnErrorBody()
@@ -181,59 +179,35 @@ private Q_SLOTS:
         QCOMPARE(m_control->send("GET", "api/languages", {}, token).status, 200);
 
         m_control->injectFault({{"path", "api/languages"}, {"status", 500}, {"count", 5}});
-        QCOMPARE(m_control->clearFaults().status, 204);
-        QCOMPARE(m_control->send("GET", "api/languages", {}, token).status, 200);
-    }
-
-    void faultsNeverReachTheDevelopmentRoutes()
-    {
+        // Faults never reach the development routes, which clear them.
         m_control->injectFault({{"path", "sandbox/faults"}, {"status", 500}});
         QCOMPARE(m_control->clearFaults().status, 204);
+        QCOMPARE(m_control->send("GET", "api/languages", {}, token).status, 200);
     }
 
     void subscriptionRouteSetsTheState_data()
     {
         QTest::addColumn<QByteArray>("request");
+        // Where the answer differs from a subscription of no plan that has no
+        // dates, renews and entitles to nothing.
         QTest::addColumn<QByteArray>("expected");
-
-        QTest::newRow("trial") << json({{"status", "trialing"}, {"plan", "annual"}})
-                               << json({{"status", "trialing"},
-                                        {"plan", "annual"},
-                                        {"recurring_interval", "year"},
-                                        {"current_period_end", "2025-03-08T12:00:00.000Z"},
-                                        {"trial_end", "2025-03-08T12:00:00.000Z"},
-                                        {"cancel_at_period_end", false},
-                                        {"last_synced_at", "2025-03-01T12:00:00.000Z"},
-                                        {"entitled", true}});
+        QTest::newRow("trial") << QByteArray(R"({"status":"trialing","plan":"annual"})")
+                               << QByteArray(R"({"status":"trialing","plan":"annual",)"
+                                             R"("recurring_interval":"year",)"
+                                             R"("current_period_end":"2025-03-08T12:00:00.000Z",)"
+                                             R"("trial_end":"2025-03-08T12:00:00.000Z",)"
+                                             R"("entitled":true})");
         QTest::newRow("active, cancelling")
-            << json({{"status", "active"}, {"plan", "monthly"}, {"cancel_at_period_end", true}})
-            << json({{"status", "active"},
-                     {"plan", "monthly"},
-                     {"recurring_interval", "month"},
-                     {"current_period_end", "2025-04-01T12:00:00.000Z"},
-                     {"trial_end", nullptr},
-                     {"cancel_at_period_end", true},
-                     {"last_synced_at", "2025-03-01T12:00:00.000Z"},
-                     {"entitled", true}});
+            << QByteArray(R"({"status":"active","plan":"monthly","cancel_at_period_end":true})")
+            << QByteArray(R"({"status":"active","plan":"monthly","recurring_interval":"month",)"
+                          R"("current_period_end":"2025-04-01T12:00:00.000Z",)"
+                          R"("cancel_at_period_end":true,"entitled":true})");
         QTest::newRow("unpaid, entitled on purpose")
-            << json({{"status", "past_due"}, {"plan", "monthly"}, {"entitled", true}})
-            << json({{"status", "past_due"},
-                     {"plan", "monthly"},
-                     {"recurring_interval", "month"},
-                     {"current_period_end", nullptr},
-                     {"trial_end", nullptr},
-                     {"cancel_at_period_end", false},
-                     {"last_synced_at", "2025-03-01T12:00:00.000Z"},
-                     {"entitled", true}});
-        QTest::newRow("none") << json({{"status", "none"}, {"plan", nullptr}})
-                              << json({{"status", "none"},
-                                       {"plan", nullptr},
-                                       {"recurring_interval", nullptr},
-                                       {"current_period_end", nullptr},
-                                       {"trial_end", nullptr},
-                                       {"cancel_at_period_end", false},
-                                       {"last_synced_at", "2025-03-01T12:00:00.000Z"},
-                                       {"entitled", false}});
+            << QByteArray(R"({"status":"past_due","plan":"monthly","entitled":true})")
+            << QByteArray(R"({"status":"past_due","plan":"monthly","recurring_interval":"month",)"
+                          R"("entitled":true})");
+        QTest::newRow("none") << QByteArray(R"({"status":"none","plan":null})")
+                              << QByteArray(R"({"status":"none"})");
     }
 
     void subscriptionRouteSetsTheState()
@@ -246,10 +220,26 @@ private Q_SLOTS:
         change["email"] = email.toStdString();
         const auto answer = m_control->setSubscription(change);
         QCOMPARE(answer.status, 200);
-        const nlohmann::json subscription = nlohmann::json::parse(expected.toStdString());
+        nlohmann::json subscription{{"plan", nullptr},
+                                    {"recurring_interval", nullptr},
+                                    {"current_period_end", nullptr},
+                                    {"trial_end", nullptr},
+                                    {"cancel_at_period_end", false},
+                                    {"last_synced_at", "2025-03-01T12:00:00.000Z"},
+                                    {"entitled", false}};
+        subscription.update(nlohmann::json::parse(expected.toStdString()));
         QCOMPARE(text(answer.json()["subscription"]), text(subscription));
         QCOMPARE(text(m_control->send("GET", "api/billing", {}, token).json()["subscription"]),
                  text(subscription));
+    }
+
+    // Counted up to and including the limit.
+    void textOfTheLongestLengthIsTaken()
+    {
+        const QString token = signInEntitled().accessToken;
+        const std::string words = QStringLiteral("a ").repeated(2500).toStdString();
+        QCOMPARE(m_control->send("POST", "api/improve", json({{"text", words}}), token).status,
+                 200);
     }
 
     void entitledSandboxStartsAccountsActiveOnce()
@@ -265,6 +255,35 @@ private Q_SLOTS:
         QCOMPARE(
             text(m_control->send("GET", "api/billing", {}, again).json()["subscription"]["status"]),
             QStringLiteral("canceled"));
+    }
+
+    void paywallUntilATrialStarts()
+    {
+        const QString token = m_control->signIn(email).accessToken;
+        const auto refused =
+            m_control->send("POST", "api/improve", json({{"text", "a draft"}}), token);
+        QCOMPARE(refused.status, 402);
+        QCOMPARE(text(refused.json()["error"]["detail"]),
+                 QStringLiteral("A subscription is required to improve text."));
+        const nlohmann::json hello{
+            {"text", "Hello"}, {"source_language", "en"}, {"target_language", "es"}};
+        QCOMPARE(m_control->send("POST", "api/translate", json(hello), token).status, 402);
+
+        const QUrl checkout(
+            text(m_control->send("POST", "api/billing/checkout", json({{"plan", "annual"}}), token)
+                     .json()["checkout_url"]));
+        // The page the 402 links to offers every plan; this one only the annual plan.
+        QVERIFY(!m_control->startTrial(checkout, QStringLiteral("monthly")));
+        QVERIFY(m_control->startTrial(QUrl(text(refused.json()["billing_url"])),
+                                      QStringLiteral("monthly")));
+        const nlohmann::json subscription =
+            m_control->send("GET", "api/billing", {}, token).json()["subscription"];
+        QCOMPARE(text(subscription["status"]), QStringLiteral("trialing"));
+        QCOMPARE(text(subscription["plan"]), QStringLiteral("monthly"));
+        QCOMPARE(text(subscription["trial_end"]), QStringLiteral("2025-03-08T12:00:00.000Z"));
+        const auto improved = m_control->send("POST", "api/improve",
+                                              json({{"text", "teh  draft is ready ."}}), token);
+        QCOMPARE(text(improved.json()["improved_text"]), QStringLiteral("The draft is ready."));
     }
 
     void portalPageCancelsAndEnds()
@@ -288,6 +307,50 @@ private Q_SLOTS:
         QUrl forged = portal;
         forged.setPath(QStringLiteral("/portal/forged"));
         QCOMPARE(m_control->openPage(forged).status, 404);
+    }
+
+    // AuthStore against a sandbox process whose access tokens live two
+    // seconds: always within the refresh margin, so every check refreshes first.
+    void authStoreRefreshesFirstAndTheSandboxRotates()
+    {
+        Test::SandboxProcess sandbox({QStringLiteral("--access-ttl"), QStringLiteral("2")});
+        QVERIFY2(sandbox.start(), qPrintable(sandbox.errorString()));
+        auto client = std::make_shared<APIClient>(sandbox.baseURL());
+        auto storage = std::make_shared<Test::FakeCredentialStorage>();
+        AuthStore store(client, storage, std::make_shared<SystemClock>());
+        run(store.handleWindowActivation());
+        QCOMPARE(store.phase(), AuthStore::Phase::SignedOut);
+
+        run(store.requestCode(email));
+        QVERIFY(store.codeSent());
+        run(store.verifyCode(sandbox.awaitCode(email)));
+        QCOMPARE(store.phase(), AuthStore::Phase::Authenticated);
+        const TokenPair signedIn = store.session()->tokens;
+        QCOMPARE(signedIn.expiresIn, 2);
+        QCOMPARE(signedIn.refreshExpiresIn, 30 * 24 * 3600);
+        QCOMPARE(signedIn.user.email, email);
+        // Above what a double holds exactly: the id crosses the wire intact.
+        QVERIFY(signedIn.user.id > (qint64(1) << 53));
+        // A code is good for one sign-in.
+        QCOMPARE(awaitTask(client->verifyOTP(email, sandbox.awaitCode(email))).error().status(),
+                 401);
+
+        run(store.refreshIfNeeded());
+        QCOMPARE(store.phase(), AuthStore::Phase::Authenticated);
+        const TokenPair refreshed = store.session()->tokens;
+        QVERIFY(refreshed.accessToken != signedIn.accessToken);
+        QCOMPARE(refreshed.user, signedIn.user);
+        QCOMPARE(storage->storedSession()->tokens, refreshed);
+        // The rotated-out pair is refused, the new one taken.
+        QVERIFY(awaitTask(client->fetchLanguages(refreshed.accessToken)));
+        QCOMPARE(awaitTask(client->fetchLanguages(signedIn.accessToken)).error().status(), 401);
+        const auto stale = awaitTask(client->refresh(signedIn.refreshToken));
+        QCOMPARE(stale.error().status(), 401);
+        QCOMPARE(stale.error().text(), QStringLiteral("The session has ended. Sign in again."));
+
+        QVERIFY(awaitTask(client->revoke(refreshed.refreshToken)).isOk());
+        QCOMPARE(awaitTask(client->refresh(refreshed.refreshToken)).error().status(), 401);
+        QCOMPARE(sandbox.stop(), 0);
     }
 
 private:
@@ -316,6 +379,7 @@ private:
     }
 
     QTemporaryDir m_dataFolder;
+    QByteArray m_startedFor;
     std::shared_ptr<Test::ManualClock> m_clock;
     std::unique_ptr<Sandbox> m_sandbox;
     std::unique_ptr<SandboxControl> m_control;
