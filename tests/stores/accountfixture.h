@@ -5,6 +5,7 @@
 #include "fakecredentialstorage.h"
 #include "manualclock.h"
 #include "settle.h"
+#include "urlopener.h"
 
 namespace Tolvan::Test {
 
@@ -38,12 +39,14 @@ struct AccountFixture {
             .accessExpiresAt = now.addSecs(3600),
             .refreshExpiresAt = now.addSecs(86400),
         });
-        auth.handleWindowActivation();
-        settle();
+        activate();
     }
 
     // Nothing saved: signed out.
-    void startSignedOut()
+    void startSignedOut() { activate(); }
+
+    // The window's first activation restores whatever session is saved.
+    void activate()
     {
         auth.handleWindowActivation();
         settle();
@@ -66,6 +69,32 @@ struct AccountFixture {
         authClient->answer<ClientOperation::VerifyOTP>(tokens(userId));
         auth.verifyCode(QStringLiteral("123456"));
         settle();
+    }
+
+    // The saved session's access token now runs out within the refresh margin,
+    // so the next request refreshes it first.
+    void nearExpiry() { clock->setNow(clock->now().addSecs(3600 - 30)); }
+
+    // That refresh fails without a rejection: the session stays, the signed-in
+    // phase does not.
+    void failRefresh()
+    {
+        nearExpiry();
+        authClient->answer<ClientOperation::Refresh>(ServiceError::transport(
+            QNetworkReply::TimeoutError, QStringLiteral("Operation timed out")));
+    }
+};
+
+// Records the pages the stores hand to the browser, which takes them unless
+// told otherwise.
+struct RecordingURLOpener : URLOpener {
+    bool succeeds = true;
+    QList<QUrl> opened;
+
+    bool openURL(const QUrl &url) override
+    {
+        opened.append(url);
+        return succeeds;
     }
 };
 

@@ -1,5 +1,6 @@
 #include "accountfixture.h"
 #include "billingstore.h"
+#include "billingsummary.h"
 #include "taskprobe.h"
 
 #include <QSignalSpy>
@@ -17,25 +18,15 @@ namespace {
 const QString token = QStringLiteral("access-7");
 const QUrl checkoutURL(QStringLiteral("https://pay.example.org/checkout/1"));
 const QUrl portalURL(QStringLiteral("https://pay.example.org/portal/1"));
-
-class RecordingURLOpener : public URLOpener {
-public:
-    bool succeeds = true;
-    QList<QUrl> opened;
-
-    bool openURL(const QUrl &url) override
-    {
-        opened.append(url);
-        return succeeds;
-    }
-};
+const QDateTime trialEnd(QDate(2025, 3, 8), QTime(12, 0), QTimeZone::utc());
+const QDateTime periodEnd(QDate(2025, 3, 31), QTime(12, 0), QTimeZone::utc());
 
 BillingPlan plan(BillingPlanID id)
 {
     const bool annual = id == BillingPlanID::Annual;
     return BillingPlan{
         .id = id,
-        .name = annual ? QStringLiteral("Annual") : QStringLiteral("Monthly"),
+        .name = annual ? QStringLiteral("Pro Annual") : QStringLiteral("Pro Monthly"),
         .amountMinor = annual ? 9999 : 999,
         .currency = QStringLiteral("USD"),
         .recurringInterval = annual ? QStringLiteral("year") : QStringLiteral("month"),
@@ -57,18 +48,20 @@ BillingResponse billing(const QList<BillingPlanID> &offered, bool entitled = fal
 
 const QList<BillingPlanID> bothPlans{BillingPlanID::Monthly, BillingPlanID::Annual};
 
+// A signed-in store over a fake client, a recording browser and the manual
+// clock.
 struct Harness {
     AccountFixture account;
     std::shared_ptr<FakeAPIClient> client = std::make_shared<FakeAPIClient>();
     std::shared_ptr<RecordingURLOpener> opener = std::make_shared<RecordingURLOpener>();
     BillingStore store{&account.auth, opener, client, account.clock};
 
-    // Signed in with `loaded` held.
-    void signInHolding(const BillingResponse &loaded)
+    Harness() { account.signIn(); }
+
+    void load(const BillingResponse &loaded)
     {
-        account.signIn();
         client->answer<Op::FetchBilling>(loaded);
-        store.load(false);
+        store.load(true);
         settle();
     }
 };
@@ -82,7 +75,6 @@ private Q_SLOTS:
     void concurrentLoadsSendOneRequest()
     {
         Harness h;
-        h.account.signIn();
         TaskProbe first(h.store.load(false));
         TaskProbe second(h.store.load(true));
         settle();
@@ -104,30 +96,10 @@ private Q_SLOTS:
         QCOMPARE(h.client->calls().size(), 1);
     }
 
-    void loadFinishingForAnotherAccountChangesNothing()
-    {
-        Harness h;
-        h.account.signIn();
-        TaskProbe loading(h.store.load(false));
-        settle();
-        h.client->hold(Op::FetchBilling);
-        h.client->answer<Op::FetchBilling>(billing(bothPlans, true));
-
-        h.account.switchAccount(8);
-        h.client->release(Op::FetchBilling);
-        settle();
-
-        QVERIFY(h.client->wasCancelled(0));
-        QVERIFY(loading.isFinished());
-        QVERIFY(!h.store.hasResponse());
-        QVERIFY(!h.store.isLoading());
-        QCOMPARE(h.store.message(), std::nullopt);
-    }
-
     void signedOutLoadDoesNothing()
     {
         Harness h;
-        h.account.startSignedOut();
+        h.account.signOut();
         TaskProbe loading(h.store.load(true));
         TaskProbe refreshing(h.store.refresh());
 
@@ -137,61 +109,33 @@ private Q_SLOTS:
         QVERIFY(h.client->calls().isEmpty());
     }
 
-    void planSheetBody()
+    void planSheetFollowsTheLoads()
     {
         using Body = BillingStore::PlanSheetBody;
         Harness h;
-        h.account.signIn();
         QCOMPARE(h.store.planSheetBody(), Body::PlansUnavailable);
-
-        // A call without a queued answer waits for one.
         h.store.load(false);
-        settle();
         QCOMPARE(h.store.planSheetBody(), Body::LoadingPlans);
-        h.client->answer<Op::FetchBilling>(
-            ServiceError::response(ErrorFamily::Billing, 503, QStringLiteral("Unavailable.")));
+        const ServiceError unavailable =
+            ServiceError::response(ErrorFamily::Billing, 503, QStringLiteral("Unavailable."));
+        h.client->answer<Op::FetchBilling>(unavailable);
         settle();
         QCOMPARE(h.store.planSheetBody(), Body::PlansUnavailable);
-
-        h.client->answer<Op::FetchBilling>(billing({}));
-        h.store.load(true);
-        settle();
+        h.load(billing({}));
         QCOMPARE(h.store.planSheetBody(), Body::PlansUnavailable);
-
-        h.client->answer<Op::FetchBilling>(billing(bothPlans));
-        h.store.load(true);
-        settle();
+        h.load(billing(bothPlans));
         QCOMPARE(h.store.planSheetBody(), Body::PlanList);
-        // A reload keeps the plans on screen.
+
+        // A reload keeps the plans on screen; a failed one keeps them too.
+        QSignalSpy responses(&h.store, &BillingStore::responseChanged);
+        h.load(billing(bothPlans));
         h.store.load(true);
-        settle();
-        QVERIFY(h.store.isLoading());
         QCOMPARE(h.store.planSheetBody(), Body::PlanList);
-        h.client->cancelPending();
+        h.client->answer<Op::FetchBilling>(unavailable);
         settle();
-    }
-
-    void reloadNotifiesOnlyOnChangeAndKeepsResponseOnFailure()
-    {
-        Harness h;
-        h.signInHolding(billing(bothPlans));
-        QSignalSpy responseSpy(&h.store, &BillingStore::responseChanged);
-
-        h.client->answer<Op::FetchBilling>(billing(bothPlans));
-        h.store.refresh();
-        settle();
-        QCOMPARE(h.client->calls().size(), 2);
-        QCOMPARE(responseSpy.count(), 0);
-
-        const QString unavailable =
-            QStringLiteral("Billing is unavailable (HTTP 503). Please try again.");
-        h.client->answer<Op::FetchBilling>(
-            ServiceError::response(ErrorFamily::Billing, 503, unavailable));
-        h.store.refresh();
-        settle();
-        QCOMPARE(h.store.message(), std::optional(unavailable));
-        QCOMPARE(h.store.response(), std::optional(billing(bothPlans)));
-        QCOMPARE(responseSpy.count(), 0);
+        QCOMPARE(h.store.message(), unavailable.text());
+        QCOMPARE(h.store.response(), billing(bothPlans));
+        QCOMPARE(responses.count(), 0);
     }
 
     void planReconciliation_data()
@@ -199,14 +143,16 @@ private Q_SLOTS:
         QTest::addColumn<BillingPlanID>("selected");
         QTest::addColumn<QList<BillingPlanID>>("offered");
         QTest::addColumn<BillingPlanID>("expected");
-        QTest::newRow("monthly only moves to monthly")
-            << BillingPlanID::Annual << QList{BillingPlanID::Monthly} << BillingPlanID::Monthly;
-        QTest::newRow("offered monthly is kept")
-            << BillingPlanID::Monthly << bothPlans << BillingPlanID::Monthly;
-        QTest::newRow("annual only moves to annual")
-            << BillingPlanID::Monthly << QList{BillingPlanID::Annual} << BillingPlanID::Annual;
-        QTest::newRow("no plans means annual")
-            << BillingPlanID::Monthly << QList<BillingPlanID>() << BillingPlanID::Annual;
+        const auto monthly = BillingPlanID::Monthly;
+        const auto annual = BillingPlanID::Annual;
+        QTest::newRow("monthly only moves to monthly") << annual << QList{monthly} << monthly;
+        QTest::newRow("offered monthly is kept") << monthly << bothPlans << monthly;
+        QTest::newRow("annual only moves to annual") << monthly << QList{annual} << annual;
+        QTest::newRow("no plans means annual") << monthly << QList<BillingPlanID>() << annual;
+        // QML may write any number to the selection; one no plan has moves to
+        // annual, not to the first plan offered.
+        QTest::newRow("unknown selection moves to annual")
+            << BillingPlanID(2) << bothPlans << annual;
     }
 
     void planReconciliation()
@@ -215,11 +161,8 @@ private Q_SLOTS:
         QFETCH(QList<BillingPlanID>, offered);
         QFETCH(BillingPlanID, expected);
         Harness h;
-        h.account.signIn();
         h.store.setSelectedPlan(selected);
-        h.client->answer<Op::FetchBilling>(billing(offered));
-        h.store.load(false);
-        settle();
+        h.load(billing(offered));
         QCOMPARE(h.store.selectedPlan(), expected);
     }
 
@@ -239,59 +182,63 @@ private Q_SLOTS:
         QFETCH(QUrl, billingURL);
         QFETCH(bool, kept);
         Harness h;
-        h.account.signIn();
-
         h.store.presentPlans(billingURL);
         settle();
 
         QVERIFY(h.store.isPresentingPlans());
-        QCOMPARE(h.store.hasFallbackBillingURL(), kept);
         QCOMPARE(h.store.fallbackBillingURL(), kept ? std::optional(billingURL) : std::nullopt);
+        h.store.openBillingWebsite();
+        QCOMPARE(h.opener->opened, kept ? QList{billingURL} : QList<QUrl>());
         // Nothing was loaded yet, so the sheet loads.
         QCOMPARE(h.client->calls(), (QList{Call{Op::FetchBilling, {token}}}));
 
         h.store.dismissPlans();
         QVERIFY(!h.store.isPresentingPlans());
         QVERIFY(!h.store.hasFallbackBillingURL());
+        h.client->cancelPending();
+        settle();
     }
 
-    void checkoutWaitsWhilePortalRuns()
+    void checkoutWaitsForThePortal()
     {
         Harness h;
-        h.signInHolding(billing(bothPlans));
-
+        h.load(billing(bothPlans));
         h.store.openPortal();
         settle();
         h.store.startCheckout();
         settle();
-
-        QCOMPARE(h.client->calls(Op::CreateCheckout), QList<Call>());
+        QVERIFY(h.client->calls(Op::CreateCheckout).isEmpty());
         QCOMPARE(h.store.activeAction(), std::optional(Action::Portal));
         QCOMPARE(h.store.manageButtonTitle(), QStringLiteral("Opening…"));
         QVERIFY(!h.store.canStartCheckout());
-    }
 
-    void pollingClosesTheSheetOnceEntitled()
-    {
-        Harness h;
-        h.account.signIn();
-        h.store.presentPlans();
-        h.client->answer<Op::FetchBilling>(billing(bothPlans));
+        h.client->answer<Op::CreatePortal>(portalURL);
         settle();
-        const CancellationToken sheetClosed;
-        TaskProbe polling(h.store.pollWhilePresentingPlans(sheetClosed));
-        settle();
-
         h.client->answer<Op::CreateCheckout>(checkoutURL);
         h.store.startCheckout();
         QCOMPARE(h.store.checkoutButtonTitle(), QStringLiteral("Opening…"));
         settle();
         QCOMPARE(h.client->calls(Op::CreateCheckout),
                  (QList{Call{Op::CreateCheckout, {QStringLiteral("annual"), token}}}));
-        QCOMPARE(h.opener->opened, QList{checkoutURL});
+        QCOMPARE(h.opener->opened, (QList{portalURL, checkoutURL}));
         QCOMPARE(h.store.activeAction(), std::nullopt);
-        QVERIFY(h.store.isPresentingPlans());
+    }
 
+    void pollingStops_data()
+    {
+        QTest::addColumn<bool>("entitled");
+        QTest::newRow("entitled") << true;
+        QTest::newRow("sheet dismissed") << false;
+    }
+
+    void pollingStops()
+    {
+        QFETCH(bool, entitled);
+        Harness h;
+        h.client->answer<Op::FetchBilling>(billing(bothPlans));
+        h.store.presentPlans();
+        settle();
+        TaskProbe polling(h.store.pollWhilePresentingPlans(CancellationToken()));
         h.client->answer<Op::FetchBilling>(billing(bothPlans));
         h.account.clock->advance(3s);
         settle();
@@ -299,79 +246,143 @@ private Q_SLOTS:
         QVERIFY(h.store.isPresentingPlans());
         QVERIFY(!polling.isFinished());
 
-        h.client->answer<Op::FetchBilling>(billing(bothPlans, true));
+        if (!entitled) {
+            h.store.dismissPlans();
+        }
+        h.client->answer<Op::FetchBilling>(billing(bothPlans, entitled));
         h.account.clock->advance(3s);
         settle();
         QCOMPARE(h.client->calls(Op::FetchBilling).size(), 3);
-        QVERIFY(h.store.isEntitled());
+        QCOMPARE(h.store.isEntitled(), entitled);
         QVERIFY(!h.store.isPresentingPlans());
         QVERIFY(polling.isFinished());
         QCOMPARE(h.account.clock->requestedSleeps().count(3s), 2);
     }
 
-    void billingActionOutcomes_data()
+    void billingPageOutcomes_data()
     {
-        QTest::addColumn<bool>("signedIn");
         QTest::addColumn<bool>("unsafeLink");
         QTest::addColumn<bool>("browserOpens");
         QTest::addColumn<QString>("message");
-        QTest::newRow("opened") << true << false << true << QString();
+        QTest::newRow("opened") << false << true << QString();
         QTest::newRow("browser fails")
-            << true << false << false
+            << false << false
             << QStringLiteral("The billing page could not be opened. Please try again.");
         QTest::newRow("unsafe link")
-            << true << true << true
-            << QStringLiteral("The billing service returned an unsafe link. Please try again.");
-        QTest::newRow("signed out")
-            << false << false << true << QStringLiteral("Please sign in again to manage billing.");
+            << true << true
+            << QStringLiteral("The billing service returned an unsafe link. Please "
+                              "try again.");
     }
 
-    void billingActionOutcomes()
+    void billingPageOutcomes()
     {
-        QFETCH(bool, signedIn);
         QFETCH(bool, unsafeLink);
         QFETCH(bool, browserOpens);
         QFETCH(QString, message);
         Harness h;
-        if (signedIn) {
-            h.account.signIn();
-        } else {
-            h.account.startSignedOut();
-        }
         h.opener->succeeds = browserOpens;
         h.client->answer<Op::CreatePortal>(unsafeLink ? Result<QUrl>(ServiceError::unsafeURL())
                                                       : Result<QUrl>(portalURL));
-
         h.store.openPortal();
         settle();
 
         QCOMPARE(h.store.messageText(), message);
         QCOMPARE(h.store.activeAction(), std::nullopt);
-        QCOMPARE(h.opener->opened, signedIn && !unsafeLink ? QList{portalURL} : QList<QUrl>());
+        QCOMPARE(h.opener->opened, unsafeLink ? QList<QUrl>() : QList{portalURL});
     }
 
     void accountChangeResetsEverything()
     {
         Harness h;
-        h.signInHolding(billing({BillingPlanID::Monthly}));
+        h.load(billing({BillingPlanID::Monthly}));
         h.store.presentPlans(QUrl(QStringLiteral("https://billing.example.org/plans")));
-        h.store.openPortal();
-        settle();
         QCOMPARE(h.store.selectedPlan(), BillingPlanID::Monthly);
 
         h.account.signOut();
-        h.client->answer<Op::CreatePortal>(portalURL);
-        settle();
 
         QVERIFY(!h.store.hasResponse());
-        QVERIFY(!h.store.isLoading());
-        QCOMPARE(h.store.activeAction(), std::nullopt);
-        QCOMPARE(h.store.message(), std::nullopt);
         QVERIFY(!h.store.isPresentingPlans());
         QVERIFY(!h.store.hasFallbackBillingURL());
         QCOMPARE(h.store.selectedPlan(), BillingPlanID::Annual);
-        // The previous account's portal is never opened.
-        QVERIFY(h.opener->opened.isEmpty());
+    }
+
+    void subscriptionBlock_data()
+    {
+        QTest::addColumn<bool>("signedIn");
+        QTest::addColumn<bool>("loading");
+        QTest::addColumn<std::optional<BillingSubscription>>("subscription");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("statusText");
+        const auto subscription = [](const char *status, std::optional<BillingPlanID> plan,
+                                     bool trialEnds, bool cancelAtPeriodEnd) {
+            BillingSubscription held;
+            held.status = QString::fromLatin1(status);
+            held.plan = plan;
+            held.entitled =
+                held.status == QLatin1String("active") || held.status == QLatin1String("trialing");
+            held.cancelAtPeriodEnd = cancelAtPeriodEnd;
+            held.trialEnd = trialEnds ? std::optional(trialEnd) : std::nullopt;
+            held.currentPeriodEnd = periodEnd;
+            return std::optional(held);
+        };
+        const auto monthly = BillingPlanID::Monthly;
+        const QString pro = QStringLiteral("Tolvan Pro");
+        const QString free = QStringLiteral("Tolvan Free");
+        const QString monthlyName = QStringLiteral("Pro Monthly");
+
+        QTest::newRow("signed out")
+            << false << false << subscription("active", monthly, false, false) << pro
+            << "Sign in to manage your subscription";
+        QTest::newRow("loading") << true << true << std::optional<BillingSubscription>() << pro
+                                 << "Loading subscription…";
+        QTest::newRow("unavailable") << true << false << std::optional<BillingSubscription>() << pro
+                                     << "Subscription status unavailable";
+        QTest::newRow("trial") << true << false << subscription("trialing", monthly, true, false)
+                               << monthlyName << "Free trial ends Mar 8, 2025";
+        QTest::newRow("trial without end renews")
+            << true << false << subscription("trialing", monthly, false, false) << monthlyName
+            << "Renews Mar 31, 2025";
+        QTest::newRow("plan not offered")
+            << true << false << subscription("active", BillingPlanID::Annual, false, true) << pro
+            << "Access ends Mar 31, 2025";
+        QTest::newRow("ended") << true << false << subscription("canceled", monthly, false, true)
+                               << free << "Subscription ended Mar 31, 2025";
+        QTest::newRow("free") << true << false << subscription("none", std::nullopt, false, false)
+                              << free << "Upgrade to translate and improve text";
+    }
+
+    void subscriptionBlock()
+    {
+        QFETCH(bool, signedIn);
+        QFETCH(bool, loading);
+        QFETCH(std::optional<BillingSubscription>, subscription);
+        QFETCH(QString, title);
+        QFETCH(QString, statusText);
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        std::optional<BillingResponse> response;
+        if (subscription) {
+            response = BillingResponse{.subscription = *subscription,
+                                       .plans = {plan(BillingPlanID::Monthly)}};
+        }
+
+        QCOMPARE(BillingSummary::planTitle(signedIn, response), title);
+        QCOMPARE(BillingSummary::statusText(signedIn, response, loading, QTimeZone::utc()),
+                 statusText);
+    }
+
+    void checkoutRow()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const auto monthly = std::optional(plan(BillingPlanID::Monthly));
+        QCOMPARE(BillingSummary::checkoutNote(monthly),
+                 QStringLiteral("Then $9.99 per month. Checkout opens in your browser."));
+        QCOMPARE(BillingSummary::checkoutButtonTitle(false, monthly),
+                 QStringLiteral("Start 7-day free trial"));
+        QCOMPARE(BillingSummary::checkoutButtonTitle(true, monthly), QStringLiteral("Opening…"));
+        QCOMPARE(BillingSummary::checkoutNote(std::nullopt),
+                 QStringLiteral("Checkout opens securely in your browser."));
+        QCOMPARE(BillingSummary::checkoutButtonTitle(false, std::nullopt),
+                 QStringLiteral("Continue to checkout"));
     }
 };
 

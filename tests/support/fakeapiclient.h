@@ -1,6 +1,7 @@
 #pragma once
 
 #include "apiclientprotocol.h"
+#include "wireenums.h"
 
 #include <QList>
 #include <QObject>
@@ -61,9 +62,10 @@ class PendingClientCall;
 // oldest call first, always on a later turn of the event loop, never inside
 // the call.
 //
-//     client->answer<ClientOperation::Refresh>(pair);      // a TokenPair or a ServiceError
-//     auto running = store.refreshIfNeeded();               // records the call
-//     settle();                                             // delivers the answer
+//     client->answer<ClientOperation::Refresh>(pair);      // a TokenPair or a
+//     ServiceError auto running = store.refreshIfNeeded();               //
+//     records the call settle();                                             //
+//     delivers the answer
 //
 // A call for which no answer is queued waits until the test queues one, so a
 // test can look at the state while a request is in flight and decide when,
@@ -111,40 +113,83 @@ public:
     QList<Call> calls(Operation operation) const;
     // Whether the token of the call at `index` (in calls()) has fired.
     bool wasCancelled(qsizetype index) const { return m_tokens.at(index).isCancelled(); }
-    // Calls of `operation` still waiting for an answer.
-    int pendingCount(Operation operation) const;
 
     // The error a cancelled call ends with, as APIClient reports it.
     static ServiceError cancelledError();
 
     QCoro::Task<Result<BillingResponse>> fetchBilling(QString accessToken,
-                                                      CancellationToken cancel = {}) override;
+                                                      CancellationToken cancel = {}) override
+    {
+        return reply<Operation::FetchBilling>({accessToken}, cancel);
+    }
     QCoro::Task<Result<QUrl>> createCheckout(BillingPlanID plan, QString accessToken,
-                                             CancellationToken cancel = {}) override;
+                                             CancellationToken cancel = {}) override
+    {
+        return reply<Operation::CreateCheckout>({rawValue(plan), accessToken}, cancel);
+    }
     QCoro::Task<Result<QUrl>> createPortal(QString accessToken,
-                                           CancellationToken cancel = {}) override;
+                                           CancellationToken cancel = {}) override
+    {
+        return reply<Operation::CreatePortal>({accessToken}, cancel);
+    }
     QCoro::Task<Result<HistoryListResponse>> fetchHistory(std::optional<HistoryKind> type,
                                                           QString search, qint64 page,
                                                           QString accessToken,
-                                                          CancellationToken cancel = {}) override;
+                                                          CancellationToken cancel = {}) override
+    {
+        const QString kind = type ? rawValue(*type) : QString();
+        return reply<Operation::FetchHistory>({kind, search, QString::number(page), accessToken},
+                                              cancel);
+    }
     QCoro::Task<Result<HistoryEntry>> fetchHistoryEntry(qint64 id, QString accessToken,
-                                                        CancellationToken cancel = {}) override;
+                                                        CancellationToken cancel = {}) override
+    {
+        return reply<Operation::FetchHistoryEntry>({QString::number(id), accessToken}, cancel);
+    }
     QCoro::Task<Result<void>> deleteHistoryEntry(qint64 id, QString accessToken,
-                                                 CancellationToken cancel = {}) override;
+                                                 CancellationToken cancel = {}) override
+    {
+        return reply<Operation::DeleteHistoryEntry>({QString::number(id), accessToken}, cancel);
+    }
     QCoro::Task<Result<void>> clearHistory(QString accessToken,
-                                           CancellationToken cancel = {}) override;
-    QCoro::Task<Result<void>> requestOTP(QString email, CancellationToken cancel = {}) override;
+                                           CancellationToken cancel = {}) override
+    {
+        return reply<Operation::ClearHistory>({accessToken}, cancel);
+    }
+    QCoro::Task<Result<void>> requestOTP(QString email, CancellationToken cancel = {}) override
+    {
+        return reply<Operation::RequestOTP>({email}, cancel);
+    }
     QCoro::Task<Result<TokenPair>> verifyOTP(QString email, QString code,
-                                             CancellationToken cancel = {}) override;
+                                             CancellationToken cancel = {}) override
+    {
+        return reply<Operation::VerifyOTP>({email, code}, cancel);
+    }
     QCoro::Task<Result<TokenPair>> refresh(QString refreshToken,
-                                           CancellationToken cancel = {}) override;
-    QCoro::Task<Result<void>> revoke(QString refreshToken, CancellationToken cancel = {}) override;
+                                           CancellationToken cancel = {}) override
+    {
+        return reply<Operation::Refresh>({refreshToken}, cancel);
+    }
+    QCoro::Task<Result<void>> revoke(QString refreshToken, CancellationToken cancel = {}) override
+    {
+        return reply<Operation::Revoke>({refreshToken}, cancel);
+    }
     QCoro::Task<Result<QList<TranslationLanguage>>>
-    fetchLanguages(QString accessToken, CancellationToken cancel = {}) override;
+    fetchLanguages(QString accessToken, CancellationToken cancel = {}) override
+    {
+        return reply<Operation::FetchLanguages>({accessToken}, cancel);
+    }
     QCoro::Task<Result<QString>> translate(TranslationRequest request, QString accessToken,
-                                           CancellationToken cancel = {}) override;
+                                           CancellationToken cancel = {}) override
+    {
+        return reply<Operation::Translate>(
+            {request.text, request.sourceLanguage, request.targetLanguage, accessToken}, cancel);
+    }
     QCoro::Task<Result<QString>> improve(QString text, QString accessToken,
-                                         CancellationToken cancel = {}) override;
+                                         CancellationToken cancel = {}) override
+    {
+        return reply<Operation::Improve>({text, accessToken}, cancel);
+    }
 
 private:
     template<Operation op>

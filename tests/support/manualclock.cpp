@@ -9,29 +9,19 @@ class ManualSleep : public QObject {
     Q_OBJECT
 
 public:
-    explicit ManualSleep(std::chrono::milliseconds deadline)
-        : deadline(deadline)
-    {
-    }
-
-    const std::chrono::milliseconds deadline;
-    bool isAwake() const { return m_awake; }
+    std::chrono::milliseconds deadline;
+    bool awake = false;
 
     void wake(bool fullTime)
     {
-        if (m_awake) {
-            return;
+        if (!std::exchange(awake, true)) {
+            QMetaObject::invokeMethod(
+                this, [this, fullTime] { Q_EMIT woke(fullTime); }, Qt::QueuedConnection);
         }
-        m_awake = true;
-        QMetaObject::invokeMethod(
-            this, [this, fullTime] { Q_EMIT woke(fullTime); }, Qt::QueuedConnection);
     }
 
 Q_SIGNALS:
     void woke(bool fullTime);
-
-private:
-    bool m_awake = false;
 };
 
 QDateTime ManualClock::defaultStart()
@@ -56,7 +46,8 @@ void ManualClock::cancelPendingSleeps()
 QCoro::Task<bool> ManualClock::sleep(std::chrono::milliseconds duration, CancellationToken cancel)
 {
     m_requestedSleeps.append(duration);
-    const auto pending = std::make_shared<ManualSleep>(m_elapsed + duration);
+    const auto pending = std::make_shared<ManualSleep>();
+    pending->deadline = m_elapsed + duration;
     m_sleeps.append(pending);
     ManualSleep *raw = pending.get();
     cancel.onCancel(raw, [raw] { raw->wake(false); });
@@ -69,11 +60,6 @@ QCoro::Task<bool> ManualClock::sleep(std::chrono::milliseconds duration, Cancell
     co_return fullTime;
 }
 
-void ManualClock::setNow(const QDateTime &now)
-{
-    m_now = now;
-}
-
 void ManualClock::advance(std::chrono::milliseconds duration)
 {
     m_now = m_now.addMSecs(duration.count());
@@ -83,13 +69,13 @@ void ManualClock::advance(std::chrono::milliseconds duration)
             sleep->wake(true);
         }
     }
-    m_sleeps.removeIf([](const auto &sleep) { return sleep->isAwake(); });
+    m_sleeps.removeIf([](const auto &sleep) { return sleep->awake; });
 }
 
 int ManualClock::pendingSleepCount() const
 {
     return int(std::count_if(m_sleeps.cbegin(), m_sleeps.cend(),
-                             [](const auto &sleep) { return !sleep->isAwake(); }));
+                             [](const auto &sleep) { return !sleep->awake; }));
 }
 
 } // namespace Tolvan::Test

@@ -34,7 +34,7 @@ public:
     QCoro::Task<bool> sleep(std::chrono::milliseconds duration, CancellationToken cancel) override;
 
     // Moves the wall time only, as a change of the system clock would.
-    void setNow(const QDateTime &now);
+    void setNow(const QDateTime &now) { m_now = now; }
     // Lets time pass: moves the wall and the monotonic time, and wakes the
     // sleeps whose deadline is reached.
     void advance(std::chrono::milliseconds duration);
