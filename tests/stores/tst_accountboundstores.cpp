@@ -2,10 +2,8 @@
 #include "billingstore.h"
 #include "historystore.h"
 #include "translationstore.h"
-#include "userpreferences.h"
 #include "writingstore.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -21,10 +19,8 @@ namespace {
 struct Stores {
     AccountFixture account;
     std::shared_ptr<FakeAPIClient> client = std::make_shared<FakeAPIClient>();
-    QTemporaryDir dir;
-    UserPreferences preferences{dir.filePath(QStringLiteral("tolvan.conf"))};
     std::unique_ptr<TranslationStore> translation =
-        std::make_unique<TranslationStore>(&account.auth, client, &preferences);
+        std::make_unique<TranslationStore>(&account.auth, client);
     std::unique_ptr<WritingStore> writing = std::make_unique<WritingStore>(&account.auth, client);
     std::unique_ptr<HistoryStore> history =
         std::make_unique<HistoryStore>(&account.auth, client, account.clock);

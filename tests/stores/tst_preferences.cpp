@@ -221,6 +221,7 @@ private Q_SLOTS:
         QTest::newRow("hidden in another group")
             << QByteArray("[Desktop Entry]\nExec=tolvan\n[Desktop Action x]\nHidden=true\n")
             << true;
+        QTest::newRow("absent") << QByteArray() << false;
     }
 
     void statusIsReadBackFromTheEntry()

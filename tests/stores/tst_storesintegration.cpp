@@ -7,10 +7,8 @@
 #include "sandboxprocess.h"
 #include "systemclock.h"
 #include "translationstore.h"
-#include "userpreferences.h"
 #include "writingstore.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Tolvan;
@@ -63,9 +61,7 @@ private Q_SLOTS:
 
     void translatesAndImprovesOnceSubscribed()
     {
-        QTemporaryDir dir;
-        UserPreferences preferences(dir.filePath(QStringLiteral("tolvan.conf")));
-        TranslationStore translation(m_auth.get(), m_client, &preferences);
+        TranslationStore translation(m_auth.get(), m_client);
         WritingStore writing(m_auth.get(), m_client);
         const QString email = QStringLiteral("workspaces@example.com");
         signIn(email);
