@@ -89,7 +89,8 @@ def double_copy_brings_the_window_forward():
         world.key("ctrl+c")
         world.copy("copied in another app")
         world.key("ctrl+c")
-        world.find("frame", "Tolvan")
+        # The first window is built now, which takes long in the sanitizer build.
+        world.find("frame", "Tolvan", timeout=30)
         wait(lambda: world.active_window_pid() == world.app.pid, "tolvan to be the active window")
 
         # Closed and brought back by a second double copy, with the focus again.
