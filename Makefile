@@ -14,7 +14,7 @@ SANITIZER_ENV = \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:suppressions=$(CURDIR)/tests/sanitizers/ubsan.supp \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp:print_suppressions=0
 
-.PHONY: setup configure build package run test unit-test sanitize-test fuzz-smoke fuzz bench bench-startup mutants clean
+.PHONY: setup configure build package run test unit-test sanitize-test fuzz-smoke fuzz bench bench-startup bench-keystroke mutants clean
 
 setup:
 	@scripts/setup
@@ -78,6 +78,11 @@ bench: build
 bench-startup: build
 	@cmake --build $(BUILD_DIR) --target tolvan_startup_subjects
 	@/usr/bin/python3 bench/startup/startupbench.py $(BUILD_DIR)
+
+# A keystroke at the end of a full Translate input of the running app, from
+# the key press until the app reads the new text back (ROUNDS).
+bench-keystroke: build
+	@/usr/bin/python3 bench/keystroke/keystrokebench.py $(BUILD_DIR)
 
 # Plants each fault of tests/mutants/ in turn and reports which the suite
 # catches (not part of `make test`).
