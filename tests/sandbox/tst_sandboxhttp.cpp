@@ -76,7 +76,6 @@ private Q_SLOTS:
         const char *request = "api/auth/otp/request";
 
         row("malformed JSON", "POST", request, "{\"email", false, 400, "invalid_json");
-        row("not an object", "POST", request, "[1]", false, 400, "invalid_request");
         row("wrong type", "POST", request, json({{"email", 5}}), false, 400, "invalid_request");
         row("missing field", "POST", "api/auth/otp/verify", json({{"email", "a@b.example"}}), false,
             400, "invalid_request");
@@ -87,17 +86,12 @@ private Q_SLOTS:
         row("unknown route", "GET", "api/nothing", {}, true, 404, "not_found");
         row("wrong method", "PUT", "api/history", {}, true, 405, "method_not_allowed");
         row("no bearer token", "GET", "api/languages", {}, false, 401, "unauthorized");
-        row("entry id not a number", "GET", "api/history/abc", {}, true, 404, "not_found");
         row("page 0", "GET", "api/history?page=0", {}, true, 422, "invalid_page");
-        row("page not a number", "GET", "api/history?page=one", {}, true, 422, "invalid_page");
         row("page size too large", "GET", "api/history?page_size=101", {}, true, 422,
             "invalid_page");
         row("unknown kind", "GET", "api/history?type=poem", {}, true, 422, "invalid_type");
         row("unknown plan", "POST", "api/billing/checkout", json({{"plan", "weekly"}}), true, 422,
             "unknown_plan");
-        row("text of the wrong type", "POST", "api/translate",
-            json({{"text", 1}, {"source_language", "en"}, {"target_language", "es"}}), true, 400,
-            "invalid_request");
         row("blank text", "POST", "api/improve", json({{"text", " \n "}}), true, 422, "empty_text");
         row("text too long", "POST", "api/improve", json({{"text", std::string(5001, 'a')}}), true,
             422, "text_too_long");
@@ -108,8 +102,6 @@ private Q_SLOTS:
             json({{"email", "nobody@example.com"}, {"status", "active"}}), false, 404, "not_found");
         row("fault without effect", "POST", "sandbox/faults", json({{"path", "api/languages"}}),
             false, 422, "invalid_fault");
-        row("fault of the wrong type", "POST", "sandbox/faults",
-            json({{"path", 1}, {"status", 500}}), false, 400, "invalid_request");
     }
 
     void badInputGetsAnErrorBody()
@@ -202,10 +194,6 @@ private Q_SLOTS:
             << QByteArray(R"({"status":"active","plan":"monthly","recurring_interval":"month",)"
                           R"("current_period_end":"2025-04-01T12:00:00.000Z",)"
                           R"("cancel_at_period_end":true,"entitled":true})");
-        QTest::newRow("unpaid, entitled on purpose")
-            << QByteArray(R"({"status":"past_due","plan":"monthly","entitled":true})")
-            << QByteArray(R"({"status":"past_due","plan":"monthly","recurring_interval":"month",)"
-                          R"("entitled":true})");
         QTest::newRow("none") << QByteArray(R"({"status":"none","plan":null})")
                               << QByteArray(R"({"status":"none"})");
     }

@@ -29,7 +29,6 @@ private Q_SLOTS:
                                 << spelling;
         };
         row("runs of spaces", "One  two   three.", "One two three.");
-        row("tabs between words", "One\t\ttwo.", "One two.");
         row("space before punctuation", "Yes , it is ; really !", "Yes, it is; really!");
         row("spaces at line ends and text ends", "  First line.   \nSecond line.  ",
             "First line.\nSecond line.");
@@ -45,16 +44,12 @@ private Q_SLOTS:
         row("decimals and addresses", "Pi is 3.14 and see example.com now.",
             "Pi is 3.14 and see example.com now.");
         row("beyond ASCII", "¿qué tal? él vino. été", "¿qué tal? Él vino. Été");
-        row("nothing to fix", "All is well.", "All is well.");
         row("typos", "teh cat recieved the letter.", "The cat received the letter.", true);
-        row("capitalised typo", "Teh dog is here.", "The dog is here.", true);
         // The closest suggestion wins over the dictionary's first one.
         row("doubled letter", "this sentense has  a speling mistake",
             "This sentence has a spelling mistake", true);
-        row("undoubled letter", "it occured to me.", "It occurred to me.", true);
         row("names are kept", "We met Tolvan and Ysolde today.", "We met Tolvan and Ysolde today.",
             true);
-        row("acronyms are kept", "The NASAX team met today.", "The NASAX team met today.", true);
         row("another language is left alone", "el perro come la comida en casa.",
             "El perro come la comida en casa.", true);
         row("far-off words are left alone", "The qzxwv is here.", "The qzxwv is here.", true);
