@@ -1,10 +1,11 @@
-#include "clihome.h"
 #include "sandboxcontrol.h"
 #include "sandboxprocess.h"
 #include "userpreferences.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <nlohmann/json.hpp>
@@ -12,10 +13,104 @@
 #include <memory>
 
 using namespace Tolvan;
-using Test::CliHome;
-using Test::CliRun;
 
 namespace {
+
+// What one run of tolvan-cli did; the exit code is -1 when it crashed or hung.
+struct CliRun {
+    int exitCode = -1;
+    QString output;
+    QString error;
+};
+
+CliRun finish(QProcess &process)
+{
+    if (!process.waitForFinished(60'000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    return {.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            .output = QString::fromUtf8(process.readAllStandardOutput()),
+            .error = QString::fromUtf8(process.readAllStandardError())};
+}
+
+// tolvan-cli as a child process with a configuration folder and a session file
+// of its own (no keyring), against one service.
+class CliHome {
+public:
+    explicit CliHome(QUrl baseURL)
+        : m_baseURL(std::move(baseURL))
+    {
+    }
+
+    QString folder() const { return m_folder.path(); }
+    QString sessionPath() const { return m_folder.filePath("session.json"); }
+
+    // `environment` adds "NAME=VALUE" entries, or removes "NAME". On a terminal
+    // (through script(1)), standard output and standard error arrive together
+    // in `output`, with the terminal's line ends.
+    CliRun run(const QStringList &arguments, const QByteArray &input = {},
+               const QStringList &environment = {}, bool onTerminal = false) const
+    {
+        QProcess process;
+        start(process, arguments, environment, onTerminal);
+        process.write(input);
+        process.closeWriteChannel();
+        return finish(process);
+    }
+
+    // `login email`, typing the code once the sandbox's outbox shows it.
+    CliRun signIn(Test::SandboxControl &sandbox, const QString &email) const
+    {
+        // Only a code mailed after the start will do: an earlier one is used up.
+        const QString earlier = sandbox.outboxCode(email);
+        QProcess process;
+        start(process, {"login", email});
+        QString code;
+        const bool mailed = QTest::qWaitFor(
+            [&] {
+                code = sandbox.outboxCode(email);
+                return !code.isEmpty() && code != earlier;
+            },
+            10'000);
+        process.write(mailed ? code.toUtf8() + '\n' : QByteArray());
+        process.closeWriteChannel();
+        return finish(process);
+    }
+
+private:
+    void start(QProcess &process, const QStringList &arguments, const QStringList &changes = {},
+               bool onTerminal = false) const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", m_folder.filePath("config"));
+        environment.insert("XDG_DATA_HOME", m_folder.filePath("data"));
+        environment.insert("TOLVAN_CREDENTIAL_STORE", "file:" + sessionPath());
+        environment.insert("TOLVAN_BASE_URL", m_baseURL.toString());
+        for (const QString &change : changes) {
+            const qsizetype equals = change.indexOf('=');
+            if (equals < 0) {
+                environment.remove(change);
+            } else {
+                environment.insert(change.left(equals), change.mid(equals + 1));
+            }
+        }
+        process.setProcessEnvironment(environment);
+        if (!onTerminal) {
+            process.start(TOLVAN_CLI_EXECUTABLE, arguments);
+            return;
+        }
+        QStringList command{TOLVAN_CLI_EXECUTABLE};
+        for (const QString &argument : arguments) {
+            command.append('\'' + argument + '\'');
+        }
+        process.start("script",
+                      {"--quiet", "--return", "--command", command.join(' '), "/dev/null"});
+    }
+
+    QTemporaryDir m_folder;
+    QUrl m_baseURL;
+};
 
 // One run of tolvan-cli and what it should do.
 struct Command {
@@ -65,22 +160,6 @@ QList<QStringList> rows(const QString &output)
     return found;
 }
 
-nlohmann::json readJson(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return nullptr;
-    }
-    return nlohmann::json::parse(file.readAll().toStdString(), nullptr, false);
-}
-
-void writeJson(const QString &path, const nlohmann::json &document)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QByteArray::fromStdString(document.dump()));
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Command)
@@ -116,15 +195,10 @@ private Q_SLOTS:
         };
         row("help", {.arguments = {"--help"},
                      .output = "Usage: tolvan-cli [--base-url URL] [--json] COMMAND [ARGS]\n"});
-        row("command help",
-            {.arguments = {"translate", "--help"},
-             .output = "Usage: tolvan-cli [--base-url URL] [--json] translate [--from CODE] --to "
-                       "CODE [TEXT...]\n"});
-        row("history help",
-            {.arguments = {"history", "-h"},
-             .output = "Usage: tolvan-cli [--base-url URL] [--json] history [--type "
-                       "translation|writing] [--search TEXT] [--page N]\n"
-                       "       tolvan-cli [--base-url URL] [--json] history show ID\n"});
+        row("command help", {.arguments = {"translate", "--help"},
+                             .output = "Usage: tolvan-cli [--base-url URL] "
+                                       "[--json] translate [--from CODE] --to "
+                                       "CODE [TEXT...]\n"});
         row("version", {.arguments = {"--version"}, .output = "tolvan-cli " TOLVAN_VERSION "\n"});
 
         const auto usage = [&](const char *name, const QStringList &arguments, const char *error,
@@ -136,15 +210,13 @@ private Q_SLOTS:
         };
         usage("no command", {}, "No command given.");
         usage("unknown command", {"frobnicate"}, "Unknown command 'frobnicate'.");
-        usage("unknown option", {"status", "--colour"}, "Unknown option 'colour'.");
         usage("global option after the command", {"status", "--json"}, "Unknown option 'json'.");
         usage("extra argument", {"logout", "now"}, "Unexpected argument 'now'.");
         usage("translate without a target", {"translate", "Hello"}, "The option --to is required.");
         usage("clear without --yes", {"history", "clear"},
-              "This permanently deletes all translation and writing history from your account. "
+              "This permanently deletes all translation and writing history from "
+              "your account. "
               "Add --yes to confirm.");
-        usage("entry without an ID", {"history", "show"},
-              "history show needs the ID of an entry, a whole number.");
         usage("entry ID not a number", {"history", "delete", "first"},
               "history delete needs the ID of an entry, a whole number.");
         usage("unknown kind", {"history", "--type", "poems"},
@@ -155,19 +227,12 @@ private Q_SLOTS:
               "--type, --search and --page apply only to the list.");
         usage("unknown plan", {"checkout", "weekly"},
               "The plan is monthly or annual (it is \"weekly\").");
-        usage("base URL not http", {"--base-url", "ftp://example.com/", "status"},
-              "--base-url must be an http or https address, such as https://tolvan.app/ (it is "
-              "\"ftp://example.com/\").");
+        // Settings are checked before anything else, each named in its message.
         usage("plain http to another machine", {"--base-url", "http://example.com/", "status"},
-              "--base-url may use plain http only for this machine (localhost, 127.0.0.1 or ::1); "
-              "use https for example.com.");
-        usage("environment's base URL refused", {"status"},
-              "TOLVAN_BASE_URL may use plain http only for this machine (localhost, 127.0.0.1 or "
-              "::1); use https for example.com.",
+              "--base-url may use plain http only for this machine");
+        usage("environment's base URL refused", {"status"}, "TOLVAN_BASE_URL may use plain http",
               {"TOLVAN_BASE_URL=http://example.com/"});
-        usage("credential store malformed", {"status"},
-              "TOLVAN_CREDENTIAL_STORE must be \"file:\" followed by an absolute path, such as "
-              "file:/home/me/.config/tolvan/session.json (it is \"session.json\").",
+        usage("credential store malformed", {"status"}, "TOLVAN_CREDENTIAL_STORE must be",
               {"TOLVAN_CREDENTIAL_STORE=session.json"});
 
         row("status", {.arguments = {"status"}, .exitCode = 3, .output = "Not signed in\n"});
@@ -181,9 +246,6 @@ private Q_SLOTS:
                           .exitCode = 3,
                           .error = "Not signed in"});
         }
-        row("not an address", {.arguments = {"login", "not an address"},
-                               .exitCode = 1,
-                               .error = "Enter a valid email address."});
         // The service turns a wrong code down with 401.
         row("wrong code", {.arguments = {"login", "nobody@example.com", "--code", "0000000"},
                            .exitCode = 3,
@@ -192,82 +254,57 @@ private Q_SLOTS:
         // On a terminal, standard error comes with standard output, in colour
         // unless NO_COLOR is set; Ctrl+D ends the input.
         const QStringList translate{"translate", "--to", "es", "Hello"};
-        row("failure in colour", {.arguments = translate,
-                                  .environment = {"TERM=xterm", "NO_COLOR"},
-                                  .onTerminal = true,
-                                  .exitCode = 3,
-                                  .output = "\x1b[1;31mtolvan-cli:\x1b[0m Not signed in\r\n"});
-        row("NO_COLOR", {.arguments = translate,
-                         .environment = {"TERM=xterm", "NO_COLOR=1"},
-                         .onTerminal = true,
-                         .exitCode = 3,
-                         .output = "tolvan-cli: Not signed in\r\n"});
-        row("prompt",
-            {.arguments = {"login"},
-             .input = "\x04",
-             .environment = {"NO_COLOR=1"},
-             .onTerminal = true,
-             .exitCode = 1,
-             .output = "Email address: \r\ntolvan-cli: Enter a valid email address.\r\n"});
-
-        // The shared account: signed in and subscribed.
-        const auto refused = [&](const char *name, const QStringList &arguments,
-                                 const QByteArray &input, const char *error) {
+        const auto terminal = [&](const char *name, const QStringList &arguments,
+                                  const QByteArray &input, const QStringList &environment,
+                                  int exitCode, const char *output) {
             row(name, {.arguments = arguments,
                        .input = input,
-                       .signedIn = true,
-                       .exitCode = 1,
-                       .error = QString::fromUtf8(error)});
+                       .environment = environment,
+                       .onTerminal = true,
+                       .exitCode = exitCode,
+                       .output = QString::fromUtf8(output)});
         };
-        refused("already signed in", {"login", "someone-else@example.com"}, {},
-                "Already signed in as cli@example.com. Sign out first with \"tolvan-cli logout\".");
-        refused("same languages", {"translate", "--from", "en", "--to", "en", "Hello"}, {},
-                "Choose different source and target languages.");
-        refused("too long", {"translate", "--from", "en", "--to", "es"}, QByteArray(5001, 'a'),
-                "Use 5,000 characters or fewer.");
-        refused("language not offered", {"translate", "--from", "en", "--to", "xx", "Hello"}, {},
-                "Select available source and target languages to translate again.");
-        refused("blank text", {"translate", "--to", "es"}, " \n\t", "Enter text to translate…");
-        refused("blank draft", {"improve", " "}, {}, "Enter a draft to improve…");
+        terminal("failure in colour", translate, {}, {"TERM=xterm", "NO_COLOR"}, 3,
+                 "\x1b[1;31mtolvan-cli:\x1b[0m Not signed in\r\n");
+        terminal("NO_COLOR", translate, {}, {"TERM=xterm", "NO_COLOR=1"}, 3,
+                 "tolvan-cli: Not signed in\r\n");
+        terminal("prompt", {"login"}, "\x04", {"NO_COLOR=1"}, 1,
+                 "Email address: \r\ntolvan-cli: Enter a valid email address.\r\n");
 
-        const auto failing = [&](const char *name, const QStringList &arguments,
-                                 const nlohmann::json &fault, int exitCode, const QString &error) {
+        // The shared account: signed in and subscribed. Requests the stores turn
+        // down themselves fail with 1; the service's answers decide the rest.
+        const auto signedIn = [&](const char *name, const QStringList &arguments,
+                                  const QByteArray &input, const nlohmann::json &fault,
+                                  int exitCode, const QString &error) {
             row(name, {.arguments = arguments,
+                       .input = input,
                        .fault = fault,
                        .signedIn = true,
                        .exitCode = exitCode,
                        .error = error});
         };
+        signedIn(
+            "already signed in", {"login", "someone-else@example.com"}, {}, nullptr, 1,
+            "Already signed in as cli@example.com. Sign out first with \"tolvan-cli logout\".");
+        signedIn("same languages", {"translate", "--from", "en", "--to", "en", "Hello"}, {},
+                 nullptr, 1, "Choose different source and target languages.");
+        signedIn("blank text", {"translate", "--to", "es"}, " \n\t", nullptr, 1,
+                 "Enter text to translate…");
         const QStringList translateHi{"translate", "--from", "en", "--to", "es", "Hi"};
-        failing("401 answer", translateHi, {{"path", "api/translate"}, {"status", 401}}, 3,
-                "Your session was rejected. Please sign out and sign in again.");
-        failing("401 answer with the service's detail", {"history"},
-                {{"path", "api/history"},
-                 {"status", 401},
-                 {"body", {{"error", {{"code", "unauthorized"}, {"detail", "Revoked."}}}}}},
-                3, "Revoked.");
-        failing("service error", {"improve", "Hi"}, {{"path", "api/improve"}, {"status", 503}}, 1,
-                "Writing improvement failed (HTTP 503). Please try again.");
-        failing("languages unavailable", {"languages"},
-                {{"path", "api/languages"}, {"status", 500}}, 1,
-                "Unable to load languages (HTTP 500). Please try again.");
-        failing("dropped connection", {"plans"},
-                {{"path", "api/billing"}, {"drop", true}, {"count", 5}}, 1, "Connection closed");
-        failing("unreachable service", {"--base-url", "http://127.0.0.1:1/", "history"}, nullptr, 1,
-                "Connection refused");
+        signedIn("401 answer", translateHi, {}, {{"path", "api/translate"}, {"status", 401}}, 3,
+                 "Your session was rejected. Please sign out and sign in again.");
+        signedIn("service error", {"improve", "Hi"}, {}, {{"path", "api/improve"}, {"status", 503}},
+                 1, "Writing improvement failed (HTTP 503). Please try again.");
+        signedIn("unreachable service", {"--base-url", "http://127.0.0.1:1/", "history"}, {},
+                 nullptr, 1, "Connection refused");
         // The message, then the link to the plans on a line of its own.
-        const auto paywall = [](const char *path) {
-            return nlohmann::json{
-                {"path", path},
-                {"status", 402},
-                {"body",
-                 {{"error", {{"code", "subscription_required"}, {"detail", "Pay first."}}},
-                  {"billing_url", "https://billing.example/plans"}}}};
-        };
-        failing("translation needs a subscription", translateHi, paywall("api/translate"), 4,
-                "Pay first.\nhttps://billing.example/plans");
-        failing("improvement needs a subscription", {"improve", "Hi"}, paywall("api/improve"), 4,
-                "Pay first.\nhttps://billing.example/plans");
+        signedIn("translation needs a subscription", translateHi, {},
+                 {{"path", "api/translate"},
+                  {"status", 402},
+                  {"body",
+                   {{"error", {{"code", "subscription_required"}, {"detail", "Pay first."}}},
+                    {"billing_url", "https://billing.example/plans"}}}},
+                 4, "Pay first.\nhttps://billing.example/plans");
     }
 
     void commands()
@@ -286,35 +323,13 @@ private Q_SLOTS:
         QVERIFY2(command.exitCode == 0 ? run.output.startsWith(command.output)
                                        : run.output == command.output,
                  qPrintable(run.output));
-        const QString error =
-            command.error.isEmpty() ? QString() : "tolvan-cli: " + command.error + '\n';
         if (command.exitCode == 2) {
-            // The usage may follow.
-            QVERIFY2(run.error.startsWith(error), qPrintable(run.error));
+            // The start of the message stands for it; the usage may follow.
+            QVERIFY2(run.error.startsWith("tolvan-cli: " + command.error), qPrintable(run.error));
         } else {
-            QCOMPARE(run.error, error);
+            QCOMPARE(run.error,
+                     command.error.isEmpty() ? QString() : "tolvan-cli: " + command.error + '\n');
         }
-    }
-
-    void signInThroughTheOutbox()
-    {
-        const CliHome home(m_sandbox.baseURL());
-        const QString email = QStringLiteral("outbox@example.com");
-        // Without a terminal nothing is prompted: standard error stays empty.
-        CliRun run = home.signIn(*m_control, email);
-        QCOMPARE(run.error, QString());
-        QCOMPARE(run.output, email + QLatin1Char('\n'));
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY(QFile::exists(home.sessionPath()));
-
-        run = home.run({"status"});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.output,
-                 email + QStringLiteral("\nTolvan Free\nUpgrade to translate and improve text\n"));
-        const nlohmann::json status = parsed(home.run({"--json", "status"}).output);
-        QVERIFY(status["signed_in"] == true);
-        QCOMPARE(text(status["email"]), email);
-        QVERIFY(status["subscription"]["entitled"] == false);
     }
 
     void workspaces_data()
@@ -334,8 +349,6 @@ private Q_SLOTS:
             "  Good morning.\nHow are you?\n");
         row("translate dash", translate + QStringList{"-"}, "Thank you", "Thank you");
         row("improve words", {"improve", "this", "is  a", "draft"}, "", "this is  a draft");
-        row("improve standard input", {"improve"}, "teh draft has a speling mistake\n",
-            "teh draft has a speling mistake\n");
     }
 
     void workspaces()
@@ -358,16 +371,16 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 0);
         const nlohmann::json document = parsed(run.output);
         QCOMPARE(text(document["text"]), serviceAnswer("translate", "Good night"));
-        QCOMPARE(text(document["source_language"]), QStringLiteral("en"));
         QCOMPARE(text(document["target_language"]), QStringLiteral("es"));
 
         // A source language that the desktop app saved is the default one.
-        UserPreferences(m_account->settingsPath()).setSourceLanguageCode(QStringLiteral("es"));
+        const QString settings = m_account->folder() + "/config/tolvan/tolvan.conf";
+        UserPreferences(settings).setSourceLanguageCode(QStringLiteral("es"));
         const CliRun fromSaved = m_account->run({"translate", "--to", "en", "Buenas noches"});
         QCOMPARE(fromSaved.exitCode, 0);
         QCOMPARE(fromSaved.output,
                  serviceAnswer("translate", "Buenas noches", "es", "en") + QLatin1Char('\n'));
-        const UserPreferences saved(m_account->settingsPath());
+        const UserPreferences saved(settings);
         QCOMPARE(saved.sourceLanguageCode(), std::optional(QStringLiteral("es")));
         QCOMPARE(saved.targetLanguageCode(), std::optional(QStringLiteral("en")));
 
@@ -404,7 +417,6 @@ private Q_SLOTS:
         QCOMPARE(listed[0].value(1), QStringLiteral("writing"));
         QCOMPARE(listed[0].value(4), QStringLiteral("a draft to improve"));
         QCOMPARE(listed[1].value(2), QStringLiteral("es → fr"));
-        QCOMPARE(listed[2].value(4), QStringLiteral("Good morning"));
 
         QCOMPARE(rows(home.run({"history", "--type", "writing"}).output).size(), 1);
         const QList<QStringList> found =
@@ -417,7 +429,6 @@ private Q_SLOTS:
         QCOMPARE(run.error, QStringLiteral("No matching entries\n"));
 
         const nlohmann::json list = parsed(home.run({"--json", "history"}).output);
-        QVERIFY(list["page"] == 1 && list["total_pages"] == 1);
         QCOMPARE(list["entries"].size(), size_t(3));
         const nlohmann::json writing = list["entries"][0];
         const QString writingID = QString::number(writing["id"].get<qint64>());
@@ -429,9 +440,6 @@ private Q_SLOTS:
                                      text(writing["result"]) + QLatin1Char('\n')),
                  qPrintable(run.output));
         QVERIFY(parsed(home.run({"--json", "history", "show", writingID}).output) == writing);
-        run = home.run({"history", "show", "1"});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.error.startsWith(QStringLiteral("tolvan-cli: ")));
 
         run = home.run({"history", "delete", writingID});
         QCOMPARE(run.exitCode, 0);
@@ -463,9 +471,18 @@ private Q_SLOTS:
     {
         const CliHome home(m_sandbox.baseURL());
         const QString email = QStringLiteral("billing@example.com");
-        QCOMPARE(home.signIn(*m_control, email).exitCode, 0);
+        // Without a terminal nothing is prompted: standard error stays empty.
+        CliRun run = home.signIn(*m_control, email);
+        QCOMPARE(run.error, QString());
+        QCOMPARE(run.output, email + '\n');
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(home.run({"status"}).output,
+                 email + "\nTolvan Free\nUpgrade to translate and improve text\n");
+        const nlohmann::json status = parsed(home.run({"--json", "status"}).output);
+        QVERIFY(status["signed_in"] == true && status["subscription"]["entitled"] == false);
+        QCOMPARE(text(status["email"]), email);
 
-        CliRun run = home.run({"plans"});
+        run = home.run({"plans"});
         QCOMPARE(run.exitCode, 0);
         const QList<QStringList> plans = rows(run.output);
         QCOMPARE(plans.size(), 2);
@@ -477,19 +494,17 @@ private Q_SLOTS:
 
         // Without a plan, the store's selection: annual.
         const QString annual = link(home.run({"checkout"}));
-        QVERIFY(annual.startsWith(QStringLiteral("https://")));
         const QString monthly = link(home.run({"checkout", "monthly"}));
-        QVERIFY(monthly.startsWith(QStringLiteral("https://")));
+        QVERIFY(annual.startsWith("https://") && monthly.startsWith("https://"));
         QVERIFY(monthly != annual);
-        run = home.run({"--json", "checkout", "annual"});
-        QVERIFY(text(parsed(run.output)["url"]).startsWith(QStringLiteral("https://")));
+        QVERIFY(
+            text(parsed(home.run({"--json", "checkout"}).output)["url"]).startsWith("https://"));
 
         // The printed link is the real checkout page: its trial starts the subscription.
         QVERIFY(m_control->startTrial(QUrl(monthly), QStringLiteral("monthly")));
-        const QStringList status = lines(home.run({"status"}).output);
-        QCOMPARE(status.value(1), QStringLiteral("Monthly"));
-        QVERIFY2(status.value(2).startsWith(QStringLiteral("Free trial ends ")),
-                 qPrintable(status.value(2)));
+        const QStringList trial = lines(home.run({"status"}).output);
+        QCOMPARE(trial.value(1), QStringLiteral("Monthly"));
+        QVERIFY2(trial.value(2).startsWith("Free trial ends "), qPrintable(trial.value(2)));
 
         QVERIFY(link(home.run({"portal"})).startsWith(QStringLiteral("https://")));
 
@@ -519,43 +534,22 @@ private Q_SLOTS:
                                            "Please try again.\n"));
     }
 
-    void expiredSession()
-    {
-        const CliHome home(m_sandbox.baseURL());
-        QCOMPARE(home.signIn(*m_control, QStringLiteral("expired@example.com")).exitCode, 0);
-        nlohmann::json session = readJson(home.sessionPath());
-        QVERIFY(session.contains("refreshExpiresAt"));
-        session["accessExpiresAt"] = 0;
-        session["refreshExpiresAt"] = 0;
-        writeJson(home.sessionPath(), session);
-
-        const CliRun run = home.run({"improve", "Hi"});
-        QCOMPARE(run.exitCode, 3);
-        QCOMPARE(run.error, QStringLiteral("tolvan-cli: Your session expired. Please sign in "
-                                           "again.\n"));
-        QVERIFY(!QFile::exists(home.sessionPath()));
-        QCOMPARE(home.run({"status"}).output, QStringLiteral("Not signed in\n"));
-    }
-
     void logoutRevokesTheSession()
     {
         const CliHome home(m_sandbox.baseURL());
         QCOMPARE(home.signIn(*m_control, QStringLiteral("leaving@example.com")).exitCode, 0);
-        const QString refreshToken = text(readJson(home.sessionPath())["tokens"]["refresh_token"]);
+        QFile session(home.sessionPath());
+        QVERIFY(session.open(QIODevice::ReadOnly));
+        const std::string refreshToken =
+            nlohmann::json::parse(session.readAll().toStdString())["tokens"]["refresh_token"];
 
         CliRun run = home.run({"logout"});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.output, QString());
-        QCOMPARE(run.error, QString());
+        QCOMPARE(run.output + run.error, QString());
         QVERIFY(!QFile::exists(home.sessionPath()));
-        QCOMPARE(home.run({"status"}).exitCode, 3);
         // The server's session is over: its refresh token no longer works.
-        const nlohmann::json refresh{{"refresh_token", refreshToken.toStdString()}};
-        QCOMPARE(m_control
-                     ->send("POST", QStringLiteral("api/auth/refresh"),
-                            QByteArray::fromStdString(refresh.dump()))
-                     .status,
-                 401);
+        const nlohmann::json refresh{{"refresh_token", refreshToken}};
+        QCOMPARE(m_control->send("POST", "api/auth/refresh", refresh.dump().c_str()).status, 401);
         // Signed out already: nothing to do.
         QCOMPARE(home.run({"logout"}).exitCode, 0);
 
@@ -564,10 +558,9 @@ private Q_SLOTS:
         run = home.run({"--json", "logout"});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.output, QString());
-        QCOMPARE(run.error,
-                 QStringLiteral("tolvan-cli: Signed out on this device, but server revocation "
-                                "failed. The server session may remain active until it "
-                                "expires.\n"));
+        QVERIFY2(run.error.startsWith("tolvan-cli: Signed out on this device, but server "
+                                      "revocation failed."),
+                 qPrintable(run.error));
         QVERIFY(!QFile::exists(home.sessionPath()));
     }
 

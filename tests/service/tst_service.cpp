@@ -73,22 +73,17 @@ bool edit(json &node, const std::string &key, const std::optional<json> &value)
     return false;
 }
 
-// `document` with the value of `key` replaced by the JSON `value`; a key that
-// is not there yet is added to the outermost object.
-QByteArray withField(const QByteArray &document, const std::string &key, const QByteArray &value)
+// `document` with the value of `key` replaced by the JSON `value`, or removed
+// without one; a key that is not there yet is added to the outermost object.
+QByteArray withField(const QByteArray &document, const std::string &key,
+                     const std::optional<QByteArray> &value)
 {
     json edited = json::parse(document.toStdString());
-    const json parsed = json::parse(value.toStdString());
-    if (!edit(edited, key, parsed)) {
-        edited[key] = parsed;
+    const std::optional<json> parsed =
+        value ? std::optional(json::parse(value->toStdString())) : std::nullopt;
+    if (!edit(edited, key, parsed) && parsed) {
+        edited[key] = *parsed;
     }
-    return QByteArray::fromStdString(edited.dump());
-}
-
-QByteArray withoutField(const QByteArray &document, const std::string &key)
-{
-    json edited = json::parse(document.toStdString());
-    edit(edited, key, std::nullopt);
     return QByteArray::fromStdString(edited.dump());
 }
 
@@ -155,7 +150,10 @@ const QMap<QString, Operation> &operations()
           call<&APIClient::createPortal>(token)}},
         // The search is trimmed and fully percent-encoded: a plus is no space.
         {"fetchHistory",
-         {"GET", "/api/history?page=2&page_size=20&type=writing&search=caf%C3%A9%20%2B%26%3D%2541",
+         {"GET",
+          "/api/"
+          "history?page=2&page_size=20&type=writing&search=caf%C3%A9%20%2B%26%3D%"
+          "2541",
           "", true, 200, historyPage(2, 20), ErrorFamily::History,
           call<&APIClient::fetchHistory>(std::optional(HistoryKind::Writing),
                                          QStringLiteral("  café +&=%41\n"), qint64(2), token)}},
@@ -195,7 +193,8 @@ const QMap<QString, Operation> &operations()
           call<&APIClient::fetchLanguages>(token)}},
         {"translate",
          {"POST", "/api/translate",
-          "{\"source_language\":\"en\",\"target_language\":\"es\",\"text\":\"Hi \\\"you\\\"\\n\"}",
+          "{\"source_language\":\"en\",\"target_language\":\"es\",\"text\":\"Hi "
+          "\\\"you\\\"\\n\"}",
           true, 200, R"({"translation":" Hola "})", ErrorFamily::Translation,
           call<&APIClient::translate>(TranslationRequest{"Hi \"you\"\n", "en", "es"}, token)}},
         {"improve",
@@ -235,50 +234,37 @@ private Q_SLOTS:
         const auto entry = [](const char *name, const QByteArray &document, bool decodes) {
             QTest::newRow(name) << Decoder(::decodes<HistoryEntry>) << document << decodes;
         };
-        const auto entryWith = [](const std::string &key, const QByteArray &value) {
+        const auto entryWith = [](const std::string &key, const std::optional<QByteArray> &value) {
             return withField(historyEntry, key, value);
         };
         entry("null optional", entryWith("source_language", "null"), true);
-        entry("missing optional", withoutField(historyEntry, "target_language"), true);
         entry("unknown key ignored", entryWith("x", "[1]"), true);
-        entry("negative id", entryWith("id", "-4"), true);
-        entry("missing required", withoutField(historyEntry, "inserted_at"), false);
-        entry("null required", entryWith("source", "null"), false);
+        entry("missing required", entryWith("inserted_at", std::nullopt), false);
         entry("optional of wrong type", entryWith("source_language", "3"), false);
-        entry("id as float", entryWith("id", "1.5"), false);
         entry("id as whole float", entryWith("id", "1.0"), false);
-        entry("id as string", entryWith("id", R"("1")"), false);
         entry("id beyond 64 bits", entryWith("id", "9223372036854775808"), false);
         entry("unknown kind", entryWith("type", R"("Translation")"), false);
         entry("date without zone", entryWith("inserted_at", R"("2025-03-01T12:30:45")"), false);
-        entry("not an object", "[1]", false);
 
         QTest::newRow("one bad entry fails its page")
             << Decoder(decodes<HistoryListResponse>)
             << withField(historyPage(1, 20), "history",
-                         '[' + historyEntry + ',' + withoutField(historyEntry, "inserted_at") + ']')
+                         '[' + historyEntry + ',' +
+                             withField(historyEntry, "inserted_at", std::nullopt) + ']')
             << false;
         QTest::newRow("billing: no plan")
             << Decoder(decodes<BillingResponse>) << withField(billing, "plan", "null") << true;
         QTest::newRow("billing: unknown plan")
             << Decoder(decodes<BillingResponse>) << withField(billing, "plan", R"("weekly")")
             << false;
-        QTest::newRow("billing: entitled as number")
-            << Decoder(decodes<BillingResponse>) << withField(billing, "entitled", "1") << false;
         const QByteArray subscribe =
             R"({"error":{"code":"subscription_required","detail":"Subscribe"},"billing_url":0})";
         QTest::newRow("billing link: not a URL")
             << Decoder(decodes<BillingErrorEnvelope>)
             << withField(subscribe, "billing_url", "\"http://exa mple.com\"") << false;
-        QTest::newRow("billing link: empty")
-            << Decoder(decodes<BillingErrorEnvelope>)
-            << withField(subscribe, "billing_url", R"("")") << false;
         const Decoder session = [](const QByteArray &bytes) {
             return AuthSession::decode(bytes).isOk();
         };
-        QTest::newRow("session: date as text")
-            << session << withField(persistedSession, "accessExpiresAt", "\"2025-03-01T12:30:45Z\"")
-            << false;
         QTest::newRow("session: date out of range")
             << session << withField(persistedSession, "accessExpiresAt", "1e300") << false;
     }
@@ -304,20 +290,11 @@ private Q_SLOTS:
         };
         QCOMPARE(decode<HistoryEntry>(historyEntry).value(), entry);
 
-        AuthSession session = AuthSession::decode(persistedSession).value();
+        const AuthSession session = AuthSession::decode(persistedSession).value();
         QCOMPARE(session.tokens, decode<TokenPair>(tokenPair).value());
         QCOMPARE(session.accessExpiresAt, QDateTime(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC));
         QCOMPARE(session.refreshExpiresAt,
                  QDateTime(QDate(2001, 1, 2), QTime(0, 0, 0, 250), Qt::UTC));
-
-        // What is written reads back unchanged.
-        session.tokens.accessToken = QStringLiteral("a\"ccess");
-        session.tokens.user.id = std::numeric_limits<qint64>::max();
-        session.accessExpiresAt = QDateTime::fromMSecsSinceEpoch(1740832245123, Qt::UTC);
-        const QByteArray bytes = session.encode();
-        QVERIFY(!bytes.contains(' '));
-        QVERIFY(bytes.contains("\"access_token\":\"a\\\"ccess\""));
-        QCOMPARE(AuthSession::decode(bytes).value(), session);
 
         const auto undecodable = decode<TokenPair>(withField(tokenPair, "expires_in", "\"900\""));
         QVERIFY(undecodable.error().text().contains(QLatin1String("expires_in")));
@@ -329,25 +306,14 @@ private Q_SLOTS:
         QTest::addColumn<QDateTime>("expected");
 
         const QDateTime noon(QDate(2025, 3, 1), QTime(12, 30, 45), Qt::UTC);
-        QTest::newRow("Z") << "2025-03-01T12:30:45Z" << noon;
-        QTest::newRow("fraction") << "2025-03-01T12:30:45.5Z" << noon.addMSecs(500);
         QTest::newRow("long fraction") << "2025-03-01T12:30:45.123456Z" << noon.addMSecs(123);
         QTest::newRow("offset") << "2025-03-01T14:30:45+02:00" << noon;
         QTest::newRow("negative offset") << "2025-03-01T07:00:45-05:30" << noon;
-        QTest::newRow("space for T") << "2025-03-01 12:30:45" << QDateTime();
         QTest::newRow("no zone") << "2025-03-01T12:30:45" << QDateTime();
-        QTest::newRow("bare date") << "2025-03-01" << QDateTime();
-        QTest::newRow("empty fraction") << "2025-03-01T12:30:45.Z" << QDateTime();
         QTest::newRow("offset without colon") << "2025-03-01T12:30:45+0200" << QDateTime();
-        QTest::newRow("lower-case z") << "2025-03-01T12:30:45z" << QDateTime();
         QTest::newRow("February 30") << "2025-02-30T12:30:45Z" << QDateTime();
-        QTest::newRow("hour 24") << "2025-03-01T24:00:00Z" << QDateTime();
         QTest::newRow("past year 9999 in UTC") << "9999-12-31T23:30:00-01:00" << QDateTime();
-        QTest::newRow("before year 1 in UTC") << "0001-01-01T00:30:00+01:00" << QDateTime();
-        QTest::newRow("year 0") << "0000-06-01T00:00:00Z" << QDateTime();
         QTest::newRow("trailing text") << "2025-03-01T12:30:45Zx" << QDateTime();
-        QTest::newRow("non-ASCII digit")
-            << QString::fromUtf8("2025-03-01T12:30:4٥Z") << QDateTime();
     }
 
     void dates()
@@ -371,24 +337,9 @@ private Q_SLOTS:
         QTest::newRow("auth invalid")
             << invalid(ErrorFamily::Auth)
             << "The server returned an unexpected response. Please try again.";
-        QTest::newRow("translation invalid")
-            << invalid(ErrorFamily::Translation)
-            << "The translation service returned an invalid response. Please try again.";
-        QTest::newRow("writing invalid")
-            << invalid(ErrorFamily::Writing)
-            << "The writing service returned an invalid response. Please try again.";
-        QTest::newRow("languages invalid")
-            << invalid(ErrorFamily::Languages)
-            << "The language service returned no usable languages. Please try again.";
         QTest::newRow("history invalid")
             << invalid(ErrorFamily::History)
             << "The history service returned an invalid response. Please try again.";
-        QTest::newRow("billing invalid")
-            << invalid(ErrorFamily::Billing)
-            << "The billing service returned an invalid response. Please try again.";
-        QTest::newRow("unsafe URL")
-            << ServiceError::unsafeURL().text()
-            << "The billing service returned an unsafe link. Please try again.";
 
         // The keyring's own words, its status, and advice for that status.
         const auto keyring = [](int status, const QString &message) {
@@ -404,14 +355,9 @@ private Q_SLOTS:
                "Please retry.";
 
         // The currency decides the minor unit, the locale the rest.
-        QTest::newRow("USD en_US") << price("en_US", "USD", 1999) << "$19.99";
         QTest::newRow("JPY has no minor unit") << price("en_US", "JPY", 500) << "¥500";
         QTest::newRow("EUR de_DE") << price("de_DE", "EUR", 123456) << "1.234,56\u00A0€";
         QTest::newRow("unusable currency") << price("en_US", "US", 1999) << "US 1999";
-        BillingPlan trial;
-        trial.trialIntervalCount = 14;
-        trial.trialInterval = "day";
-        QTest::newRow("trial") << trial.trialDescription() << "14-day free trial";
     }
 
     void texts()
@@ -423,18 +369,14 @@ private Q_SLOTS:
 
     void trialingNeedsTheStatusAndAnEnd()
     {
-        const auto isTrialing = [](const char *status, bool hasTrialEnd) {
-            BillingSubscription subscription;
-            subscription.status = QString::fromLatin1(status);
-            if (hasTrialEnd) {
-                subscription.trialEnd = QDateTime::currentDateTimeUtc();
-            }
-            return subscription.isTrialing();
-        };
-        QVERIFY(isTrialing("trialing", true));
-        QVERIFY(!isTrialing("Trialing", true));
-        QVERIFY(!isTrialing("trialing", false));
-        QVERIFY(!isTrialing("active", true));
+        BillingSubscription subscription;
+        subscription.status = QStringLiteral("trialing");
+        QVERIFY(!subscription.isTrialing());
+        subscription.trialEnd = QDateTime::currentDateTimeUtc();
+        QVERIFY(subscription.isTrialing());
+        // The status is matched exactly.
+        subscription.status = QStringLiteral("Trialing");
+        QVERIFY(!subscription.isTrialing());
     }
 
     void baseURL_data()
@@ -442,15 +384,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("configured");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("https anywhere") << "https://staging.example.org/v2" << true;
-        QTest::newRow("http localhost") << "http://localhost:8765/" << true;
         QTest::newRow("http 127.8.9.10") << "http://127.8.9.10/" << true;
-        QTest::newRow("http ::1") << "http://[::1]:8765/" << true;
         QTest::newRow("http elsewhere") << "http://example.org/" << false;
-        QTest::newRow("http private network") << "http://192.168.1.2/" << false;
         QTest::newRow("http localhost lookalike") << "http://localhost.example.org/" << false;
         QTest::newRow("other scheme") << "ftp://example.org/" << false;
         QTest::newRow("no host") << "https:///path" << false;
-        QTest::newRow("not a URL") << "tolvan" << false;
     }
 
     void baseURL()
@@ -485,20 +423,9 @@ private Q_SLOTS:
         QCOMPARE(request.method, op.method);
         QCOMPARE(request.target, "/v1" + op.target);
         QCOMPARE(request.body, op.body);
-        // Content-Type, Accept and Authorization go out in that order.
-        QList<QPair<QByteArray, QByteArray>> headers;
-        for (const auto &header : request.headers) {
-            if (QList<QByteArray>{"Content-Type", "Accept", "Authorization"}.contains(
-                    header.first)) {
-                headers.append(header);
-            }
-        }
-        QList<QPair<QByteArray, QByteArray>> expected{{"Content-Type", "application/json"},
-                                                      {"Accept", "application/json"}};
-        if (op.authorised) {
-            expected.append({"Authorization", "Bearer " + token});
-        }
-        QCOMPARE(headers, expected);
+        QCOMPARE(request.header("Content-Type"), "application/json");
+        QCOMPARE(request.header("Accept"), "application/json");
+        QCOMPARE(request.header("Authorization"), op.authorised ? "Bearer " + token : QByteArray());
     }
 
     void failures_data()
@@ -542,14 +469,12 @@ private Q_SLOTS:
             // Only the text operations read a 402 as an offer to subscribe.
             const bool readsSubscription =
                 family == ErrorFamily::Translation || family == ErrorFamily::Writing;
-            row(name + " 500 with detail", it.key(), 500, detailBody,
-                response(500, "Server says no."));
             row(name + " 503 without body", it.key(), 503, "",
                 response(503, prefixes[family] + "503). Please try again."));
             row(name + " 401 without detail", it.key(), 401, R"({"error":{"code":"x"}})",
-                response(401, hasRejectedText
-                                  ? "Your session was rejected. Please sign out and sign in again."
-                                  : prefixes[family] + "401). Please try again."));
+                response(401, hasRejectedText ? "Your session was rejected. Please sign out and "
+                                                "sign in again."
+                                              : prefixes[family] + "401). Please try again."));
             row(name + " 401 with detail", it.key(), 401, detailBody,
                 response(401, "Server says no."));
             row(name + " 402", it.key(), 402, subscriptionBody,
@@ -589,11 +514,7 @@ private Q_SLOTS:
                 plans(plan + ',' + withField(plan, "name", "\"Other\"")));
         for (const auto &[field, value] : QList<std::pair<std::string, QByteArray>>{
                  {"currency", "\"usd\""},
-                 {"currency", "\"USDX\""},
-                 {"name", "\" \\n \""},
-                 {"amount_minor", "-1"},
                  {"trial_interval", "\"week\""},
-                 {"trial_interval_count", "0"},
                  {"trial_end", "\"2025-03-08\""},
              }) {
             invalid("billing: " + QByteArray::fromStdString(field) + ' ' + value, "fetchBilling",
@@ -602,8 +523,6 @@ private Q_SLOTS:
         const ServiceError unsafe = ServiceError::unsafeURL();
         row("checkout: plain http", "createCheckout", 200,
             "{\"checkout_url\":\"http://pay.example.org/c\"}", unsafe);
-        row("checkout: no host", "createCheckout", 200, "{\"checkout_url\":\"https:///c\"}",
-            unsafe);
         row("checkout: not JSON", "createCheckout", 200, "<html>", unsafe);
         row("portal: javascript", "createPortal", 200, R"x({"portal_url":"javascript:alert(1)"})x",
             unsafe);
@@ -622,7 +541,6 @@ private Q_SLOTS:
         const QByteArray undecodable = withField(tokenPair, "expires_in", "\"900\"");
         row("token: undecodable passes the decoder's error", "verifyOTP", 200, undecodable,
             decode<TokenPair>(undecodable).error());
-        row("token: not JSON", "refresh", 200, "oops", decode<TokenPair>("oops").error());
         invalid("languages: not a list", "fetchLanguages", R"({"languages":{}})");
         invalid("translate: blank", "translate", R"({"translation":" \n\t "})");
         invalid("improve: blank", "improve", R"({"improved_text":""})");
@@ -652,21 +570,8 @@ private Q_SLOTS:
         ScriptedHttpServer server;
         APIClient client(server.baseURL());
 
-        server.enqueue({.body = R"({"translation":" Hola "})"});
-        QCOMPARE(Test::awaitTask(client.translate({"Hi", "en", "es"}, token)).value(),
-                 QStringLiteral(" Hola "));
-
-        server.enqueue({.body = R"({"languages":[{"code":"fr","name":"French"},)"
-                                R"({"code":"en","name":"English"}]})"});
-        QCOMPARE(Test::awaitTask(client.fetchLanguages(token)).value(),
-                 (QList<TranslationLanguage>{{"fr", "French"}, {"en", "English"}}));
-
         server.enqueue({.body = R"({"languages":[]})"});
         QVERIFY(Test::awaitTask(client.fetchLanguages(token)).value().isEmpty());
-
-        server.enqueue({.body = tokenPair});
-        QCOMPARE(Test::awaitTask(client.refresh("r")).value(),
-                 decode<TokenPair>(tokenPair).value());
     }
 
     void transportFailuresAreNotCancellations()
