@@ -212,6 +212,10 @@ private Q_SLOTS:
         h.clipboard.copy(QStringLiteral("text"));
         h.pressC();
         QCOMPARE(h.clock.pendingSleepCount(), 0);
+        // So does a switch to another application.
+        Q_EMIT h.keys.activeApplicationChanged();
+        h.pressC();
+        QCOMPARE(h.clock.pendingSleepCount(), 0);
 
         h.keys.available = false;
         shortcut.refreshPermission();
@@ -318,7 +322,6 @@ private Q_SLOTS:
         QSignalSpy pendingChanges(&shortcut, &GlobalCopyShortcut::hasPendingRequestChanged);
         h.doubleCopy(QStringLiteral("one"));
         h.passTime(100ms);
-        const QUuid first = shortcut.requestID();
         // A double copy inside the wait of the one before replaces it.
         h.doubleCopy(QStringLiteral("two"));
         h.passTime(50ms);
@@ -326,13 +329,10 @@ private Q_SLOTS:
         h.passTime(1s);
 
         QCOMPARE(requests.size(), 2);
-        QVERIFY(shortcut.requestID() != first);
-        QCOMPARE(shortcut.pendingText(), some("three"));
         QCOMPARE(pendingChanges.size(), 1);
 
         QCOMPARE(shortcut.takePendingText(), some("three"));
         QVERIFY(!shortcut.hasPendingRequest());
-        QCOMPARE(shortcut.pendingText(), std::nullopt);
         QCOMPARE(shortcut.shortcutSessionText(), some("three"));
         QCOMPARE(shortcut.takePendingText(), std::nullopt);
     }
@@ -372,17 +372,6 @@ private Q_SLOTS:
         QCOMPARE(shortcut.isEnabled(), !switchOff);
         QCOMPARE(h.preferences->isDoubleCopyEnabled(), !switchOff);
         QVERIFY(h.prompt.requests.isEmpty());
-    }
-
-    void frontmostApplicationChangeResets()
-    {
-        Harness h;
-        h.make();
-        h.pressC();
-        Q_EMIT h.keys.activeApplicationChanged();
-        h.clipboard.copy(QStringLiteral("text"));
-        h.pressC();
-        QCOMPARE(h.clock.pendingSleepCount(), 0);
     }
 
     void mainWindowClose()
