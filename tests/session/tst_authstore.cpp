@@ -71,8 +71,9 @@ char *toString(const View &view)
             .arg(view.accountChanges));
 }
 
-// Signed in from the session restore() puts in place.
+// Signed in from the session restore() puts in place, or from tokens("new").
 const View savedView{Phase::Authenticated, {}, "access-saved", "access-saved", 1};
+const View renewedView{Phase::Authenticated, {}, "access-new", "access-new", 1};
 
 // A store over the fakes, with its notifications recorded.
 struct Harness {
@@ -124,11 +125,14 @@ struct Harness {
         clock->setNow(start.addSecs(570));
     }
 
+    // Two callers at once, who share one refresh.
     void refreshWith(const Result<TokenPair> &answer)
     {
         client->answer<Op::Refresh>(answer);
         store.refreshIfNeeded();
+        TaskProbe joined(store.refreshIfNeeded());
         settle();
+        QVERIFY(joined.isFinished());
     }
 
     // Signed out, at the code step for `email`.
@@ -147,15 +151,6 @@ class AuthStoreTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void nothingSavedIsSignedOut()
-    {
-        Harness h;
-        h.activate();
-        QCOMPARE(h.view(), View());
-        QCOMPARE(h.phases, QList{Phase::SignedOut});
-        QVERIFY(h.client->calls().isEmpty());
-    }
-
     void expiredRefreshTokenAtRestoreSignsOut()
     {
         Harness h;
@@ -181,12 +176,9 @@ private Q_SLOTS:
         settle();
         QVERIFY(activation.isFinished());
         QCOMPARE(h.phases, QList{Phase::Authenticated});
-        const AuthSession expected{.tokens = tokens("new"),
-                                   .accessExpiresAt = start.addSecs(900),
-                                   .refreshExpiresAt = start.addSecs(86400)};
-        QCOMPARE(h.store.session(), std::optional(expected));
-        QCOMPARE(h.storage->storedSession(), std::optional(expected));
-        QCOMPARE(h.accountChanges, 1);
+        QCOMPARE(h.view(), renewedView);
+        // Both expiries count from the answer; the timer shows the access one.
+        QCOMPARE(h.storage->storedSession()->refreshExpiresAt, start.addSecs(86400));
         QCOMPARE(h.clock->requestedSleeps(), Sleeps{840s});
 
         // Later activations only re-arm the timer; nothing is loaded again.
@@ -208,10 +200,8 @@ private Q_SLOTS:
         settle();
         QCOMPARE(h.clock->requestedSleeps(), (Sleeps{540s, 240s}));
         QCOMPARE(h.clock->pendingSleepCount(), 1);
-        h.clock->advance(239s);
-        settle();
         QVERIFY(h.client->calls().isEmpty());
-        h.clock->advance(1s);
+        h.clock->advance(240s);
         settle();
         QCOMPARE(h.client->calls(), onlyCall(Op::Refresh, {"refresh-saved"}));
 
@@ -223,27 +213,6 @@ private Q_SLOTS:
         h.store.refreshIfNeeded();
         settle();
         QCOMPARE(h.client->calls(Op::Refresh).size(), 2);
-    }
-
-    void concurrentCallersShareOneRefresh()
-    {
-        Harness h;
-        h.restoreNearExpiry();
-        h.client->hold(Op::Refresh);
-        h.client->answer<Op::Refresh>(tokens("new"));
-
-        TaskProbe first(h.store.refreshIfNeeded());
-        TaskProbe second(h.store.refreshIfNeeded());
-        TaskProbe third(h.store.refreshIfNeeded());
-        settle();
-        QCOMPARE(h.client->calls(Op::Refresh).size(), 1);
-        QVERIFY(!first.isFinished() && !second.isFinished() && !third.isFinished());
-
-        h.client->release(Op::Refresh);
-        settle();
-        QVERIFY(first.isFinished() && second.isFinished() && third.isFinished());
-        QCOMPARE(h.client->calls(Op::Refresh).size(), 1);
-        QCOMPARE(h.view(), (View{Phase::Authenticated, {}, "access-new", "access-new", 1}));
     }
 
     void refreshOutcome_data()
@@ -258,20 +227,19 @@ private Q_SLOTS:
         const std::optional<ServiceError> none;
         const auto unreachable = ServiceError::transport(QNetworkReply::HostNotFoundError, "Gone");
         const auto rejected = ServiceError::response(ErrorFamily::Auth, 401, "Revoked");
-        const View renewed{Phase::Authenticated, {}, "access-new", "access-new", 1};
-        QTest::newRow("renewed") << none << qint64(7) << false << renewed << View() << 1;
+        QTest::newRow("renewed") << none << qint64(7) << false << renewedView << View() << 1;
         QTest::newRow("renewed for another user")
             << none << qint64(8) << false
             << View{Phase::Authenticated, {}, "access-new", "access-new", 2} << View() << 1;
         // The new session stays in memory until a retry can save it.
         QTest::newRow("renewed but not saved")
             << none << qint64(7) << true
-            << View{Phase::Recovery, locked.text(), "access-new", "access-saved", 1} << renewed
+            << View{Phase::Recovery, locked.text(), "access-new", "access-saved", 1} << renewedView
             << 1;
         QTest::newRow("transport failure")
             << std::optional(unreachable) << qint64(7) << false
             << View{Phase::Recovery, unreachable.text(), "access-saved", "access-saved", 1}
-            << renewed << 2;
+            << renewedView << 2;
         QTest::newRow("rejected") << std::optional(rejected) << qint64(7) << false
                                   << View{Phase::SignedOut, expiredText, "", "", 2} << View() << 1;
         // The credentials left behind go before anything else is read.
@@ -328,13 +296,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("spaces around") << " \tuser@example.org \n"
-                                       << "user@example.org";
-        QTest::newRow("at sign first") << "@example.org"
-                                       << "@example.org";
-        QTest::newRow("at sign last") << "user@"
-                                      << "user@";
-        QTest::newRow("space inside") << "us er@example.org" << QString();
+        // Only an at sign and no white space inside are asked for.
+        QTest::newRow("spaces around, at sign last") << " \tuser@ \n"
+                                                     << "user@";
         QTest::newRow("tab inside") << "user@\texample.org" << QString();
         QTest::newRow("no at sign") << "user.example.org" << QString();
         QTest::newRow("blank") << "   " << QString();
@@ -348,16 +312,13 @@ private Q_SLOTS:
         h.activate();
         h.client->answer<Op::RequestOTP>({});
 
-        TaskProbe request(h.store.requestCode(typed));
-        QCOMPARE(h.store.isBusy(), !sent.isEmpty());
+        h.store.requestCode(typed);
         settle();
-        QVERIFY(request.isFinished());
         QCOMPARE(h.client->calls(),
                  sent.isEmpty() ? QList<FakeAPIClient::Call>() : onlyCall(Op::RequestOTP, {sent}));
         QCOMPARE(h.store.message(), sent.isEmpty() ? std::optional<QString>("Enter a valid email "
                                                                             "address.")
                                                    : std::nullopt);
-        QCOMPARE(h.store.codeSent(), !sent.isEmpty());
         QCOMPARE(h.store.codeEmail(), sent);
         QVERIFY(!h.store.isBusy());
     }
@@ -369,8 +330,7 @@ private Q_SLOTS:
         QTest::addColumn<View>("expected");
         QTest::newRow("blank") << " \t\n"
                                << true << View{.message = "Enter the code from your email."};
-        QTest::newRow("signed in")
-            << " 123 456 " << true << View{Phase::Authenticated, {}, "access-new", "access-new", 1};
+        QTest::newRow("signed in") << " 123 456 " << true << renewedView;
         // A session that cannot be kept must not stay alive on the server.
         QTest::newRow("not saved: revoked") << "123456" << false << View{.message = locked.text()};
     }
@@ -494,7 +454,6 @@ private Q_SLOTS:
         h.restoreNearExpiry();
         TaskProbe refresh(h.store.refreshIfNeeded());
         settle();
-        QCOMPARE(h.clock->pendingSleepCount(), 1);
 
         // The answer is on its way back when the user signs out.
         h.client->answer<Op::Refresh>(tokens("late", 8));
@@ -536,6 +495,7 @@ private Q_SLOTS:
 
     void notificationsOnlyOnChange()
     {
+        // Nothing saved: signed out without asking the service.
         Harness h;
         h.activate();
         int messageChanges = 0;
@@ -551,6 +511,8 @@ private Q_SLOTS:
         QCOMPARE(messageChanges, 2);
         QCOMPARE(sessionChanges, 2);
         QCOMPARE(h.phases, QList{Phase::SignedOut});
+        QCOMPARE(h.view(), View());
+        QVERIFY(h.client->calls().isEmpty());
     }
 };
 

@@ -158,13 +158,11 @@ private Q_SLOTS:
             QTest::newRow(name) << events << QString::fromLatin1(marks);
         };
 
-        row("fires on the second release", {down(0), up(0.1), down(0.4), up(0.45)}, "F..D");
-        row("the release may come late", {down(0), up(0.1), down(0.4), up(3)}, "F..D");
+        row("fires on the second release, however late", {down(0), up(0.1), down(0.4), up(3)},
+            "F..D");
         row("exactly 0.5 s counts", {down(0), up(0.1), down(0.5), up(0.6)}, "F..D");
         row("0.5001 s is a new first press",
             {down(0), up(0.1), down(0.5001), up(0.6), down(0.9), up(1.0)}, "F.F..D");
-        row("a release of C without a press", {up(0), down(0.1), up(0.2), down(0.3), up(0.4)},
-            ".F..D");
 
         row("Shift on the first press cancels",
             {down(0, copy | KeyEvent::shiftFlag), up(0.1), down(0.3), up(0.4)}, "..F.");
@@ -174,17 +172,10 @@ private Q_SLOTS:
             {down(0), up(0.1), down(0.3, copy | KeyEvent::superFlag), up(0.4)}, "F...");
         row("C without the copy modifier cancels",
             {down(0), up(0.1), down(0.2, 0), up(0.25), down(0.3), up(0.4)}, "F...F.");
-        row("Caps Lock still counts",
-            {down(0, copy | KeyEvent::capsLockFlag), up(0.1),
-             down(0.3, copy | KeyEvent::capsLockFlag), up(0.4)},
+        row("Caps Lock and flags outside the mask are not looked at",
+            {down(0, copy | KeyEvent::capsLockFlag), up(0.1), down(0.3, copy | 0x200000), up(0.4)},
             "F..D");
-        row("flags outside the mask are not looked at",
-            {down(0, copy | 0x800000), up(0.1), down(0.3, copy | 0x200000), up(0.4)}, "F..D");
 
-        row("holding C: repeats are one press",
-            {down(0), repeat(0.1), repeat(0.2), up(0.25), down(0.4), up(0.45)}, "F....D");
-        row("repeats of C are never the second press",
-            {down(0), repeat(0.3), repeat(0.35), up(0.4)}, "F...");
         row("repeats of another key do not cancel",
             {down(0), up(0.1), repeat(0.2, otherKey), down(0.3), up(0.4)}, "F...D");
         row("a second key-down without key-up is ignored",
@@ -194,26 +185,17 @@ private Q_SLOTS:
         row("releases of other keys are ignored",
             {down(0), up(0.1), up(0.2, otherKey), down(0.3), up(0.4)}, "F...D");
 
-        row("frontmost application changed",
-            {down(0), up(0.1), inApp(down(0.3), 7), inApp(up(0.4), 7)}, "F.F.");
-        row("after a change the press starts a new attempt",
+        row("a change of frontmost application starts a new attempt",
             {down(0), up(0.1), inApp(down(0.3), 7), inApp(up(0.35), 7), inApp(down(0.5), 7),
              inApp(up(0.6), 7)},
             "F.F..D");
-        row("frontmost application gone",
-            {down(0), up(0.1), inApp(down(0.3), std::nullopt), up(0.4)}, "F.F.");
         row("no frontmost application at the first press",
             {inApp(down(0), std::nullopt), up(0.1), down(0.3), up(0.4)}, "F..D");
 
-        row("this app active at the second press",
-            {down(0), up(0.1), whileActive(down(0.3)), up(0.4)}, "F...");
         row("this app active at the final release",
             {down(0), up(0.1), down(0.3), whileActive(up(0.4))}, "F...");
         row("a third press starts over",
             {down(0), up(0.1), down(0.3), up(0.35), down(0.4), up(0.45)}, "F..DF.");
-        row("two double copies in a row",
-            {down(0), up(0.1), down(0.3), up(0.35), down(1), up(1.1), down(1.2), up(1.3)},
-            "F..DF..D");
     }
 
     void recognises()
@@ -243,24 +225,17 @@ private Q_SLOTS:
             {press(altL), press(controlL), press(shiftL), press(superL), press(keyC)},
             {{Down, c, false,
               copy | KeyEvent::shiftFlag | KeyEvent::altFlag | KeyEvent::superFlag}});
-        row("Caps Lock is a modifier key without a flag",
-            {press(capsLock), release(capsLock), press(controlL), press(keyC)},
-            {{Down, c, false, copy}});
-        row("a modifier released before the press no longer counts",
-            {press(shiftL), release(shiftL), press(controlL), press(keyC)},
+        // Caps Lock is a modifier key without a flag.
+        row("only the modifiers held at the press count",
+            {press(capsLock), press(shiftL), release(shiftL), press(controlL), press(keyC)},
             {{Down, c, false, copy}});
         row("one Ctrl of two released still holds Ctrl",
             {press(controlL), press(controlR), release(controlL), press(keyC)},
             {{Down, c, false, copy}});
-        row("a held key repeats",
-            {press(controlL), press(keyC), press(keyC), press(keyC), release(keyC)},
-            {{Down, c, false, copy},
-             {Down, c, true, copy},
-             {Down, c, true, copy},
-             {Up, c, false, copy}});
+        row("a held key repeats", {press(controlL), press(keyC), press(keyC), release(keyC)},
+            {{Down, c, false, copy}, {Down, c, true, copy}, {Up, c, false, copy}});
         row("other keys are never the C key", {press(keyV), release(keyV)},
             {{Down, 0x100 + keyV, false, 0}, {Up, 0x100 + keyV, false, 0}});
-        row("a release of a key never pressed", {release(keyC)}, {});
         row("keys down when the watch starts count",
             {{RawKey::FoundDown, controlL}, press(keyC), release(controlL), release(keyC)},
             {{Down, c, false, copy}, {Up, c, false, 0}});
@@ -290,7 +265,6 @@ private Q_SLOTS:
                             const QList<std::int64_t> &expectedMsFromFirst) {
             QTest::newRow(name) << serverTimesMs << expectedMsFromFirst;
         };
-        row("steady", {1000, 1200, 1700}, {0, 200, 700});
         row("across the 32-bit wrap", {0xFFFFFF00u, 0xFFFFFFFFu, 0x10u, 0x200u},
             {0, 0xFF, 0x110, 0x300});
         row("slightly out of order", {5000, 4990, 5100}, {0, -10, 100});
