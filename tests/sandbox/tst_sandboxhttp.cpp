@@ -189,11 +189,6 @@ private Q_SLOTS:
                                              R"("current_period_end":"2025-03-08T12:00:00.000Z",)"
                                              R"("trial_end":"2025-03-08T12:00:00.000Z",)"
                                              R"("entitled":true})");
-        QTest::newRow("active, cancelling")
-            << QByteArray(R"({"status":"active","plan":"monthly","cancel_at_period_end":true})")
-            << QByteArray(R"({"status":"active","plan":"monthly","recurring_interval":"month",)"
-                          R"("current_period_end":"2025-04-01T12:00:00.000Z",)"
-                          R"("cancel_at_period_end":true,"entitled":true})");
         QTest::newRow("none") << QByteArray(R"({"status":"none","plan":null})")
                               << QByteArray(R"({"status":"none"})");
     }

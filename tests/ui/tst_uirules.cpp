@@ -130,7 +130,6 @@ private Q_SLOTS:
     void paletteGivesEachTokenItsOwnValuePerAppearance()
     {
         const QMetaEnum tokens = QMetaEnum::fromType<ColorToken>();
-        QCOMPARE(tokens.keyCount(), 12);
         for (int index = 0; index < tokens.keyCount(); ++index) {
             const auto token = ColorToken(tokens.value(index));
             QVERIFY(Palette::color(token, false).isValid());
@@ -228,8 +227,6 @@ private Q_SLOTS:
             changed.targetLanguage = std::move(to);
             return changed;
         };
-        QTest::newRow("writing") << entry(1) << "Writing";
-        QTest::newRow("both in the catalogue") << translation << "English → Español";
         QTest::newRow("target not in the catalogue")
             << translated("en", "pt-br") << "English → PT-BR";
         QTest::newRow("no source code") << translated({}, "es") << "Unknown language → Español";
