@@ -236,23 +236,13 @@ private Q_SLOTS:
         QCOMPARE(kept->loadSession().value(), std::nullopt);
     }
 
-    void badContentFailsToDecodeAndIsKept_data()
-    {
-        QTest::addColumn<bool>("inKeyring");
-        QTest::addColumn<QByteArray>("content");
-        for (const bool inKeyring : {false, true}) {
-            const QByteArray where = inKeyring ? "keyring: " : "file: ";
-            // An empty item is damaged, not a missing session.
-            QTest::newRow(where + "empty") << inKeyring << QByteArray();
-            QTest::newRow(where + "cut short")
-                << inKeyring << sampleSession("first").encode().chopped(9);
-        }
-    }
+    void badContentFailsToDecodeAndIsKept_data() { addStorageRows(); }
 
+    // An empty item is damaged, not a missing session.
     void badContentFailsToDecodeAndIsKept()
     {
         QFETCH(bool, inKeyring);
-        QFETCH(QByteArray, content);
+        const QByteArray content;
         plant(inKeyring, content);
 
         const auto loaded = storage(inKeyring)->loadSession();
@@ -312,7 +302,6 @@ private Q_SLOTS:
         row("a file, path cleaned", "file:/var//tmp/./s.json", "/var/tmp/s.json");
         // Anything else chooses no storage at all.
         row("empty", "", "");
-        row("another store", "keyring", "");
         row("relative path", "file:session.json", "");
     }
 
@@ -362,20 +351,17 @@ class NoSecretServiceTest : public QObject {
         "then retry.");
 
 private Q_SLOTS:
-    // First: a failed connection is not remembered, one that succeeded would be.
-    void withoutSessionBus()
+    // Without a bus first: a failed connection is not remembered, one that
+    // succeeded would be.
+    void unavailable()
     {
         const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tolvan-test-bus");
-        KeychainCredentialStorage storage;
-        verifyEveryCallFails(storage, unavailableText);
+        KeychainCredentialStorage withoutBus;
+        verifyEveryCallFails(withoutBus, unavailableText);
         qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
-    }
-
-    void busWithoutSecretService()
-    {
-        KeychainCredentialStorage storage;
-        verifyEveryCallFails(storage, unavailableText);
+        KeychainCredentialStorage withoutService;
+        verifyEveryCallFails(withoutService, unavailableText);
     }
 };
 

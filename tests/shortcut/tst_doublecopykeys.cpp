@@ -158,16 +158,11 @@ private Q_SLOTS:
             QTest::newRow(name) << events << QString::fromLatin1(marks);
         };
 
-        row("fires on the second release, however late", {down(0), up(0.1), down(0.4), up(3)},
-            "F..D");
-        row("exactly 0.5 s counts", {down(0), up(0.1), down(0.5), up(0.6)}, "F..D");
+        // The second release fires, however late it comes.
+        row("exactly 0.5 s counts", {down(0), up(0.1), down(0.5), up(3)}, "F..D");
         row("0.5001 s is a new first press",
             {down(0), up(0.1), down(0.5001), up(0.6), down(0.9), up(1.0)}, "F.F..D");
 
-        row("Shift on the first press cancels",
-            {down(0, copy | KeyEvent::shiftFlag), up(0.1), down(0.3), up(0.4)}, "..F.");
-        row("Alt on the second press cancels",
-            {down(0), up(0.1), down(0.3, copy | KeyEvent::altFlag), up(0.4)}, "F...");
         row("Super on the second press cancels",
             {down(0), up(0.1), down(0.3, copy | KeyEvent::superFlag), up(0.4)}, "F...");
         row("C without the copy modifier cancels",
@@ -221,14 +216,11 @@ private Q_SLOTS:
             {press(controlL), press(keyC), release(controlL), release(keyC), release(controlL),
              release(keyC)},
             {{Down, c, false, copy}, {Up, c, false, 0}});
-        row("every modifier held is in the flags",
-            {press(altL), press(controlL), press(shiftL), press(superL), press(keyC)},
-            {{Down, c, false,
-              copy | KeyEvent::shiftFlag | KeyEvent::altFlag | KeyEvent::superFlag}});
         // Caps Lock is a modifier key without a flag.
         row("only the modifiers held at the press count",
-            {press(capsLock), press(shiftL), release(shiftL), press(controlL), press(keyC)},
-            {{Down, c, false, copy}});
+            {press(capsLock), press(superL), press(altL), press(shiftL), release(shiftL),
+             press(controlL), press(keyC)},
+            {{Down, c, false, copy | KeyEvent::altFlag | KeyEvent::superFlag}});
         row("one Ctrl of two released still holds Ctrl",
             {press(controlL), press(controlR), release(controlL), press(keyC)},
             {{Down, c, false, copy}});
@@ -267,7 +259,6 @@ private Q_SLOTS:
         };
         row("across the 32-bit wrap", {0xFFFFFF00u, 0xFFFFFFFFu, 0x10u, 0x200u},
             {0, 0xFF, 0x110, 0x300});
-        row("slightly out of order", {5000, 4990, 5100}, {0, -10, 100});
         row("out of order across the wrap", {0x5u, 0xFFFFFFF0u, 0x20u}, {0, -0x15, 0x1B});
     }
 
