@@ -1,8 +1,6 @@
 #include "sandboxcontrol.h"
 #include "sandboxprocess.h"
-#include "userpreferences.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -195,10 +193,6 @@ private Q_SLOTS:
         };
         row("help", {.arguments = {"--help"},
                      .output = "Usage: tolvan-cli [--base-url URL] [--json] COMMAND [ARGS]\n"});
-        row("command help", {.arguments = {"translate", "--help"},
-                             .output = "Usage: tolvan-cli [--base-url URL] "
-                                       "[--json] translate [--from CODE] --to "
-                                       "CODE [TEXT...]\n"});
         row("version", {.arguments = {"--version"}, .output = "tolvan-cli " TOLVAN_VERSION "\n"});
 
         const auto usage = [&](const char *name, const QStringList &arguments, const char *error,
@@ -211,7 +205,6 @@ private Q_SLOTS:
         usage("no command", {}, "No command given.");
         usage("unknown command", {"frobnicate"}, "Unknown command 'frobnicate'.");
         usage("global option after the command", {"status", "--json"}, "Unknown option 'json'.");
-        usage("extra argument", {"logout", "now"}, "Unexpected argument 'now'.");
         usage("translate without a target", {"translate", "Hello"}, "The option --to is required.");
         usage("clear without --yes", {"history", "clear"},
               "This permanently deletes all translation and writing history from "
@@ -230,8 +223,6 @@ private Q_SLOTS:
         // Settings are checked before anything else, each named in its message.
         usage("plain http to another machine", {"--base-url", "http://example.com/", "status"},
               "--base-url may use plain http only for this machine");
-        usage("environment's base URL refused", {"status"}, "TOLVAN_BASE_URL may use plain http",
-              {"TOLVAN_BASE_URL=http://example.com/"});
         usage("credential store malformed", {"status"}, "TOLVAN_CREDENTIAL_STORE must be",
               {"TOLVAN_CREDENTIAL_STORE=session.json"});
 
@@ -286,17 +277,11 @@ private Q_SLOTS:
         signedIn(
             "already signed in", {"login", "someone-else@example.com"}, {}, nullptr, 1,
             "Already signed in as cli@example.com. Sign out first with \"tolvan-cli logout\".");
-        signedIn("same languages", {"translate", "--from", "en", "--to", "en", "Hello"}, {},
-                 nullptr, 1, "Choose different source and target languages.");
         signedIn("blank text", {"translate", "--to", "es"}, " \n\t", nullptr, 1,
                  "Enter text to translate…");
         const QStringList translateHi{"translate", "--from", "en", "--to", "es", "Hi"};
         signedIn("401 answer", translateHi, {}, {{"path", "api/translate"}, {"status", 401}}, 3,
                  "Your session was rejected. Please sign out and sign in again.");
-        signedIn("service error", {"improve", "Hi"}, {}, {{"path", "api/improve"}, {"status", 503}},
-                 1, "Writing improvement failed (HTTP 503). Please try again.");
-        signedIn("unreachable service", {"--base-url", "http://127.0.0.1:1/", "history"}, {},
-                 nullptr, 1, "Connection refused");
         // The message, then the link to the plans on a line of its own.
         signedIn("translation needs a subscription", translateHi, {},
                  {{"path", "api/translate"},
@@ -348,7 +333,6 @@ private Q_SLOTS:
         row("translate standard input as it is", translate, "  Good morning.\nHow are you?\n",
             "  Good morning.\nHow are you?\n");
         row("translate dash", translate + QStringList{"-"}, "Thank you", "Thank you");
-        row("improve words", {"improve", "this", "is  a", "draft"}, "", "this is  a draft");
     }
 
     void workspaces()
@@ -364,7 +348,7 @@ private Q_SLOTS:
         QCOMPARE(run.output, serviceAnswer(arguments.first(), sent) + QLatin1Char('\n'));
     }
 
-    void translationAsJsonAndTheAppsLanguageChoice()
+    void translationAsJson()
     {
         const CliRun run =
             m_account->run({"--json", "translate", "--from", "en", "--to", "es", "Good", "night"});
@@ -372,29 +356,6 @@ private Q_SLOTS:
         const nlohmann::json document = parsed(run.output);
         QCOMPARE(text(document["text"]), serviceAnswer("translate", "Good night"));
         QCOMPARE(text(document["target_language"]), QStringLiteral("es"));
-
-        // A source language that the desktop app saved is the default one.
-        const QString settings = m_account->folder() + "/config/tolvan/tolvan.conf";
-        UserPreferences(settings).setSourceLanguageCode(QStringLiteral("es"));
-        const CliRun fromSaved = m_account->run({"translate", "--to", "en", "Buenas noches"});
-        QCOMPARE(fromSaved.exitCode, 0);
-        QCOMPARE(fromSaved.output,
-                 serviceAnswer("translate", "Buenas noches", "es", "en") + QLatin1Char('\n'));
-        const UserPreferences saved(settings);
-        QCOMPARE(saved.sourceLanguageCode(), std::optional(QStringLiteral("es")));
-        QCOMPARE(saved.targetLanguageCode(), std::optional(QStringLiteral("en")));
-
-        // The catalogue in the service's order.
-        QString catalogue;
-        const nlohmann::json offered =
-            m_control->send("GET", QStringLiteral("api/languages"), {}, m_accessToken).json();
-        for (const nlohmann::json &language : offered["languages"]) {
-            catalogue += text(language["code"]) + QLatin1Char('\t') + text(language["name"]) +
-                         QLatin1Char('\n');
-        }
-        const CliRun languages = m_account->run({"languages"});
-        QCOMPARE(languages.exitCode, 0);
-        QCOMPARE(languages.output, catalogue);
     }
 
     void historyListsFiltersSearchesShowsDeletesAndClears()
@@ -418,7 +379,6 @@ private Q_SLOTS:
         QCOMPARE(listed[0].value(4), QStringLiteral("a draft to improve"));
         QCOMPARE(listed[1].value(2), QStringLiteral("es → fr"));
 
-        QCOMPARE(rows(home.run({"history", "--type", "writing"}).output).size(), 1);
         const QList<QStringList> found =
             rows(home.run({"history", "--type", "translation", "--search", "noches"}).output);
         QCOMPARE(found.size(), 1);
@@ -428,36 +388,16 @@ private Q_SLOTS:
         QCOMPARE(run.output, QString());
         QCOMPARE(run.error, QStringLiteral("No matching entries\n"));
 
-        const nlohmann::json list = parsed(home.run({"--json", "history"}).output);
-        QCOMPARE(list["entries"].size(), size_t(3));
-        const nlohmann::json writing = list["entries"][0];
-        const QString writingID = QString::number(writing["id"].get<qint64>());
-        QCOMPARE(writingID, listed[0].value(0));
-
+        const QString writingID = listed[0].value(0);
         run = home.run({"history", "show", writingID});
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.output.contains(QStringLiteral("Source:\na draft\tto\nimprove\nResult:\n") +
-                                     text(writing["result"]) + QLatin1Char('\n')),
+        QVERIFY2(run.output.contains(QStringLiteral("Source:\na draft\tto\nimprove\nResult:\n")),
                  qPrintable(run.output));
-        QVERIFY(parsed(home.run({"--json", "history", "show", writingID}).output) == writing);
 
         run = home.run({"history", "delete", writingID});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.output, QString());
         QCOMPARE(rows(home.run({"history"}).output).size(), 2);
-        // Gone already: the store counts it as deleted.
-        QCOMPARE(home.run({"history", "delete", writingID}).exitCode, 0);
-
-        // 22 entries make two pages of 20.
-        const QString token = m_control->signIn(email).accessToken;
-        for (int i = 0; i < 20; ++i) {
-            const nlohmann::json draft{{"text", QStringLiteral("draft %1").arg(i).toStdString()}};
-            m_control->send("POST", "api/improve", QByteArray::fromStdString(draft.dump()), token);
-        }
-        run = home.run({"history", "--page", "2"});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(rows(run.output).size(), 2);
-        QCOMPARE(run.error, QStringLiteral("Page 2 of 2\n"));
 
         run = home.run({"history", "clear", "--yes"});
         QCOMPARE(run.exitCode, 0);
@@ -478,18 +418,12 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(home.run({"status"}).output,
                  email + "\nTolvan Free\nUpgrade to translate and improve text\n");
-        const nlohmann::json status = parsed(home.run({"--json", "status"}).output);
-        QVERIFY(status["signed_in"] == true && status["subscription"]["entitled"] == false);
-        QCOMPARE(text(status["email"]), email);
 
         run = home.run({"plans"});
         QCOMPARE(run.exitCode, 0);
         const QList<QStringList> plans = rows(run.output);
         QCOMPARE(plans.size(), 2);
         QCOMPARE(plans[0].value(0), QStringLiteral("Monthly"));
-        QVERIFY(plans[0].value(1).endsWith(QStringLiteral(" per month")));
-        QCOMPARE(plans[1].value(0), QStringLiteral("Annual"));
-        QVERIFY(plans[1].value(1).endsWith(QStringLiteral(" per year")));
         QCOMPARE(plans[1].value(2), QStringLiteral("7-day free trial"));
 
         // Without a plan, the store's selection: annual.
@@ -497,37 +431,11 @@ private Q_SLOTS:
         const QString monthly = link(home.run({"checkout", "monthly"}));
         QVERIFY(annual.startsWith("https://") && monthly.startsWith("https://"));
         QVERIFY(monthly != annual);
-        QVERIFY(
-            text(parsed(home.run({"--json", "checkout"}).output)["url"]).startsWith("https://"));
-
-        // The printed link is the real checkout page: its trial starts the subscription.
-        QVERIFY(m_control->startTrial(QUrl(monthly), QStringLiteral("monthly")));
-        const QStringList trial = lines(home.run({"status"}).output);
-        QCOMPARE(trial.value(1), QStringLiteral("Monthly"));
-        QVERIFY2(trial.value(2).startsWith("Free trial ends "), qPrintable(trial.value(2)));
 
         QVERIFY(link(home.run({"portal"})).startsWith(QStringLiteral("https://")));
 
-        // --open hands the link to xdg-open; without one, the store says so.
-        QDir bin(home.folder());
-        QVERIFY(bin.mkpath(QStringLiteral("bin")) && bin.cd(QStringLiteral("bin")));
-        const QString opened = bin.filePath(QStringLiteral("opened"));
-        QFile opener(bin.filePath(QStringLiteral("xdg-open")));
-        QVERIFY(opener.open(QIODevice::WriteOnly));
-        // Renamed into place, so the file never shows half-written; PATH holds
-        // only this folder.
-        opener.write("#!/bin/sh\nprintf '%s' \"$1\" > '" + opened.toUtf8() + ".part' && /bin/mv '" +
-                     opened.toUtf8() + ".part' '" + opened.toUtf8() + "'\n");
-        opener.close();
-        opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        const QString portal = link(home.run({"portal", "--open"}, {}, {"PATH=" + bin.path()}));
-        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(opened); }, 5'000));
-        QFile record(opened);
-        QVERIFY(record.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(record.readAll()), portal);
-
-        QVERIFY(QFile::remove(opener.fileName()));
-        run = home.run({"checkout", "--open"}, {}, {"PATH=" + bin.path()});
+        // --open needs xdg-open; without one, the link is still printed.
+        run = home.run({"checkout", "--open"}, {}, {"PATH=" + home.folder()});
         QCOMPARE(run.exitCode, 1);
         QVERIFY(run.output.startsWith(QStringLiteral("https://")));
         QCOMPARE(run.error, QStringLiteral("tolvan-cli: The billing page could not be opened. "
@@ -543,25 +451,13 @@ private Q_SLOTS:
         const std::string refreshToken =
             nlohmann::json::parse(session.readAll().toStdString())["tokens"]["refresh_token"];
 
-        CliRun run = home.run({"logout"});
+        const CliRun run = home.run({"logout"});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.output + run.error, QString());
         QVERIFY(!QFile::exists(home.sessionPath()));
         // The server's session is over: its refresh token no longer works.
         const nlohmann::json refresh{{"refresh_token", refreshToken}};
         QCOMPARE(m_control->send("POST", "api/auth/refresh", refresh.dump().c_str()).status, 401);
-        // Signed out already: nothing to do.
-        QCOMPARE(home.run({"logout"}).exitCode, 0);
-
-        QCOMPARE(home.signIn(*m_control, QStringLiteral("staying@example.com")).exitCode, 0);
-        m_control->injectFault({{"path", "api/auth/session"}, {"status", 500}});
-        run = home.run({"--json", "logout"});
-        QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.output, QString());
-        QVERIFY2(run.error.startsWith("tolvan-cli: Signed out on this device, but server "
-                                      "revocation failed."),
-                 qPrintable(run.error));
-        QVERIFY(!QFile::exists(home.sessionPath()));
     }
 
 private:
@@ -576,14 +472,12 @@ private:
     }
 
     // What the service itself answers to the shared account.
-    QString serviceAnswer(const QString &operation, const QString &sent,
-                          const QString &from = QStringLiteral("en"),
-                          const QString &to = QStringLiteral("es"))
+    QString serviceAnswer(const QString &operation, const QString &sent)
     {
         nlohmann::json body{{"text", sent.toStdString()}};
         if (operation == QLatin1String("translate")) {
-            body["source_language"] = from.toStdString();
-            body["target_language"] = to.toStdString();
+            body["source_language"] = "en";
+            body["target_language"] = "es";
         }
         const auto answer = m_control->send("POST", QStringLiteral("api/") + operation,
                                             QByteArray::fromStdString(body.dump()), m_accessToken);

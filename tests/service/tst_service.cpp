@@ -238,13 +238,9 @@ private Q_SLOTS:
             return withField(historyEntry, key, value);
         };
         entry("null optional", entryWith("source_language", "null"), true);
-        entry("unknown key ignored", entryWith("x", "[1]"), true);
         entry("missing required", entryWith("inserted_at", std::nullopt), false);
-        entry("optional of wrong type", entryWith("source_language", "3"), false);
-        entry("id as whole float", entryWith("id", "1.0"), false);
         entry("id beyond 64 bits", entryWith("id", "9223372036854775808"), false);
         entry("unknown kind", entryWith("type", R"("Translation")"), false);
-        entry("date without zone", entryWith("inserted_at", R"("2025-03-01T12:30:45")"), false);
 
         QTest::newRow("one bad entry fails its page")
             << Decoder(decodes<HistoryListResponse>)
@@ -252,8 +248,6 @@ private Q_SLOTS:
                          '[' + historyEntry + ',' +
                              withField(historyEntry, "inserted_at", std::nullopt) + ']')
             << false;
-        QTest::newRow("billing: no plan")
-            << Decoder(decodes<BillingResponse>) << withField(billing, "plan", "null") << true;
         QTest::newRow("billing: unknown plan")
             << Decoder(decodes<BillingResponse>) << withField(billing, "plan", R"("weekly")")
             << false;
@@ -307,11 +301,9 @@ private Q_SLOTS:
 
         const QDateTime noon(QDate(2025, 3, 1), QTime(12, 30, 45), Qt::UTC);
         QTest::newRow("long fraction") << "2025-03-01T12:30:45.123456Z" << noon.addMSecs(123);
-        QTest::newRow("offset") << "2025-03-01T14:30:45+02:00" << noon;
         QTest::newRow("negative offset") << "2025-03-01T07:00:45-05:30" << noon;
         QTest::newRow("no zone") << "2025-03-01T12:30:45" << QDateTime();
         QTest::newRow("offset without colon") << "2025-03-01T12:30:45+0200" << QDateTime();
-        QTest::newRow("February 30") << "2025-02-30T12:30:45Z" << QDateTime();
         QTest::newRow("past year 9999 in UTC") << "9999-12-31T23:30:00-01:00" << QDateTime();
         QTest::newRow("trailing text") << "2025-03-01T12:30:45Zx" << QDateTime();
     }
@@ -367,27 +359,13 @@ private Q_SLOTS:
         QCOMPARE(shown, expected);
     }
 
-    void trialingNeedsTheStatusAndAnEnd()
-    {
-        BillingSubscription subscription;
-        subscription.status = QStringLiteral("trialing");
-        QVERIFY(!subscription.isTrialing());
-        subscription.trialEnd = QDateTime::currentDateTimeUtc();
-        QVERIFY(subscription.isTrialing());
-        // The status is matched exactly.
-        subscription.status = QStringLiteral("Trialing");
-        QVERIFY(!subscription.isTrialing());
-    }
-
     void baseURL_data()
     {
         QTest::addColumn<QString>("configured");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("https anywhere") << "https://staging.example.org/v2" << true;
         QTest::newRow("http 127.8.9.10") << "http://127.8.9.10/" << true;
-        QTest::newRow("http elsewhere") << "http://example.org/" << false;
         QTest::newRow("http localhost lookalike") << "http://localhost.example.org/" << false;
-        QTest::newRow("other scheme") << "ftp://example.org/" << false;
         QTest::newRow("no host") << "https:///path" << false;
     }
 
@@ -446,7 +424,6 @@ private Q_SLOTS:
         };
 
         // Every operation reads the failure statuses alike, by its family.
-        const QByteArray detailBody = R"({"error":{"code":"x","detail":"Server says no."}})";
         const QByteArray subscriptionBody =
             R"({"error":{"code":"subscription_required","detail":"Subscribe first."},)"
             "\"billing_url\":\"https://tolvan.app/billing\"}";
@@ -475,8 +452,6 @@ private Q_SLOTS:
                 response(401, hasRejectedText ? "Your session was rejected. Please sign out and "
                                                 "sign in again."
                                               : prefixes[family] + "401). Please try again."));
-            row(name + " 401 with detail", it.key(), 401, detailBody,
-                response(401, "Server says no."));
             row(name + " 402", it.key(), 402, subscriptionBody,
                 readsSubscription
                     ? ServiceError::subscriptionRequired(family, "Subscribe first.",
@@ -498,10 +473,6 @@ private Q_SLOTS:
                                                QUrl("HTTPS://tolvan.app/billing")));
         row("402 with a plain http link", "translate", 402,
             subscriptionWith("http://tolvan.app/billing"), translation(402, "Subscribe first."));
-        row("402 with a link without host", "translate", 402, subscriptionWith("https:/billing"),
-            translation(402, "Subscribe first."));
-        row("402 without error body", "translate", 402, "Payment Required",
-            translation(402, "Translation failed (HTTP 402). Please try again."));
         row("requestOTP answered 200", "requestOTP", 200, R"({"status":"code_sent"})",
             ServiceError::response(ErrorFamily::Auth, 200,
                                    "Authentication failed (HTTP 200). Please try again."));
@@ -512,38 +483,20 @@ private Q_SLOTS:
         invalid("billing: no plans", "fetchBilling", plans(""));
         invalid("billing: duplicate plan ids", "fetchBilling",
                 plans(plan + ',' + withField(plan, "name", "\"Other\"")));
-        for (const auto &[field, value] : QList<std::pair<std::string, QByteArray>>{
-                 {"currency", "\"usd\""},
-                 {"trial_interval", "\"week\""},
-                 {"trial_end", "\"2025-03-08\""},
-             }) {
-            invalid("billing: " + QByteArray::fromStdString(field) + ' ' + value, "fetchBilling",
-                    withField(billing, field, value));
-        }
-        const ServiceError unsafe = ServiceError::unsafeURL();
+        invalid("billing: date without time", "fetchBilling",
+                withField(billing, "trial_end", "\"2025-03-08\""));
         row("checkout: plain http", "createCheckout", 200,
-            "{\"checkout_url\":\"http://pay.example.org/c\"}", unsafe);
-        row("checkout: not JSON", "createCheckout", 200, "<html>", unsafe);
-        row("portal: javascript", "createPortal", 200, R"x({"portal_url":"javascript:alert(1)"})x",
-            unsafe);
-        invalid("history: page size 50", "fetchHistory", historyPage(2, 50));
+            "{\"checkout_url\":\"http://pay.example.org/c\"}", ServiceError::unsafeURL());
         invalid("history: another page", "fetchHistory", historyPage(1, 20));
-        invalid("history: negative total", "fetchHistory",
-                withField(historyPage(2, 20), "total_count", "-1"));
         invalid("history entry: another id", "fetchHistoryEntry",
                 "{\"history\":" + withField(historyEntry, "id", "9007199254740992") + '}');
         invalid("otp: other status", "requestOTP", R"({"status":"queued"})");
         invalid("token: lower-case bearer", "verifyOTP",
                 withField(tokenPair, "token_type", "\"bearer\""));
-        invalid("token: expires_in 0", "refresh", withField(tokenPair, "expires_in", "0"));
-        invalid("token: empty refresh token", "refresh",
-                withField(tokenPair, "refresh_token", R"("")"));
         const QByteArray undecodable = withField(tokenPair, "expires_in", "\"900\"");
         row("token: undecodable passes the decoder's error", "verifyOTP", 200, undecodable,
             decode<TokenPair>(undecodable).error());
-        invalid("languages: not a list", "fetchLanguages", R"({"languages":{}})");
         invalid("translate: blank", "translate", R"({"translation":" \n\t "})");
-        invalid("improve: blank", "improve", R"({"improved_text":""})");
     }
 
     void failures()
@@ -563,15 +516,6 @@ private Q_SLOTS:
             const json sent = json::parse(body.toStdString())["billing_url"];
             QCOMPARE(outcome->billingURL(), QUrl(QString::fromStdString(sent.get<std::string>())));
         }
-    }
-
-    void answersAreKeptAsReceived()
-    {
-        ScriptedHttpServer server;
-        APIClient client(server.baseURL());
-
-        server.enqueue({.body = R"({"languages":[]})"});
-        QVERIFY(Test::awaitTask(client.fetchLanguages(token)).value().isEmpty());
     }
 
     void transportFailuresAreNotCancellations()
