@@ -39,15 +39,7 @@ struct AccountFixture {
             .accessExpiresAt = now.addSecs(3600),
             .refreshExpiresAt = now.addSecs(86400),
         });
-        activate();
-    }
-
-    // Nothing saved: signed out.
-    void startSignedOut() { activate(); }
-
-    // The window's first activation restores whatever session is saved.
-    void activate()
-    {
+        // The window's first activation restores the saved session.
         auth.handleWindowActivation();
         settle();
     }
@@ -74,15 +66,6 @@ struct AccountFixture {
     // The saved session's access token now runs out within the refresh margin,
     // so the next request refreshes it first.
     void nearExpiry() { clock->setNow(clock->now().addSecs(3600 - 30)); }
-
-    // That refresh fails without a rejection: the session stays, the signed-in
-    // phase does not.
-    void failRefresh()
-    {
-        nearExpiry();
-        authClient->answer<ClientOperation::Refresh>(ServiceError::transport(
-            QNetworkReply::TimeoutError, QStringLiteral("Operation timed out")));
-    }
 };
 
 // Records the pages the stores hand to the browser, which takes them unless

@@ -29,18 +29,13 @@ struct Stores {
 
     Stores() { account.signIn(); }
 
-    // Drops the store that makes requests of `operation`.
-    void destroy(Op operation)
+    // Drops every store, the one making the request among them.
+    void destroy()
     {
-        if (operation == Op::Translate) {
-            translation.reset();
-        } else if (operation == Op::Improve) {
-            writing.reset();
-        } else if (operation == Op::FetchHistory || operation == Op::FetchHistoryEntry) {
-            history.reset();
-        } else {
-            billing.reset();
-        }
+        translation.reset();
+        writing.reset();
+        history.reset();
+        billing.reset();
     }
 };
 
@@ -98,10 +93,9 @@ QList<std::pair<const char *, Request>> requests()
         {"history entry",
          {Op::FetchHistoryEntry, QStringLiteral("Please sign in again to update history."),
           [](Stores &s) {
-              HistoryListResponse page;
-              page.history.append(HistoryEntry{.id = 1});
-              page.pagination = {.page = 1, .pageSize = 20, .totalCount = 1, .totalPages = 1};
-              s.client->answer<Op::FetchHistory>(page);
+              s.client->answer<Op::FetchHistory>(HistoryListResponse{
+                  .history = {HistoryEntry{.id = 1}},
+                  .pagination = {.page = 1, .pageSize = 20, .totalCount = 1, .totalPages = 1}});
               s.history->reload(false, false);
               settle();
           },
@@ -212,7 +206,7 @@ private Q_SLOTS:
         if (abandon == Abandon::AccountSwitch) {
             s.account.switchAccount(8);
         } else if (abandon == Abandon::StoreGone) {
-            s.destroy(request.operation);
+            s.destroy();
         } else {
             request.edit(s);
             s.account.authClient->answer<Op::Refresh>(AccountFixture::tokens(7));

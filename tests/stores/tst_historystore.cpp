@@ -52,11 +52,6 @@ Call fetchCall(const QString &type, const QString &search, qint64 page)
     return Call{Op::FetchHistory, {type, search, QString::number(page), "access-7"}};
 }
 
-ServiceError historyError(int status, const QString &detail)
-{
-    return ServiceError::response(ErrorFamily::History, status, detail);
-}
-
 // A signed-in store over a fake client and the manual clock.
 struct Harness {
     AccountFixture account;
@@ -68,12 +63,14 @@ struct Harness {
     qsizetype fetchCount() const { return client->calls(Op::FetchHistory).size(); }
 
     // Pages up to `lastPage` of `totalPages` loaded: ids 1 and 2 on page 1,
-    // 3 and 4 on page 2 and so on.
+    // 3 and 4 on page 2 and so on; none when there are no pages.
     void loadPages(qint64 lastPage, qint64 totalPages)
     {
         store.reload(false, false);
         for (qint64 page = 1; page <= lastPage; ++page) {
-            client->answer<Op::FetchHistory>(listPage({page * 2 - 1, page * 2}, page, totalPages));
+            const QList<qint64> ids{page * 2 - 1, page * 2};
+            client->answer<Op::FetchHistory>(
+                listPage(totalPages ? ids : QList<qint64>(), page, totalPages));
             if (page > 1) {
                 store.loadMore();
             }
@@ -91,35 +88,31 @@ private Q_SLOTS:
     void sections_data()
     {
         QTest::addColumn<QList<HistoryEntry>>("entries");
-        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<int>("offset");
         QTest::addColumn<QStringList>("titles");
         QTest::addColumn<QList<QList<qint64>>>("ids");
 
         QTest::newRow("today, yesterday, three days ago")
-            << QList{entry(1, utc(26, 2, 9)), entry(2, utc(1, 3, 8)), entry(3, utc(28, 2, 22))}
-            << QByteArray("UTC") << QStringList{"Today", "Yesterday", "Feb 26, 2025"}
+            << QList{entry(1, utc(26, 2, 9)), entry(2, utc(1, 3, 8)), entry(3, utc(28, 2, 22))} << 0
+            << QStringList{"Today", "Yesterday", "Feb 26, 2025"}
             << QList<QList<qint64>>{{2}, {3}, {1}};
         QTest::newRow("one day keeps the list order")
-            << QList{entry(5, utc(1, 3, 1)), entry(4, utc(1, 3, 11)), entry(6, utc(1, 3, 6))}
-            << QByteArray("UTC") << QStringList{"Today"} << QList<QList<qint64>>{{5, 4, 6}};
+            << QList{entry(5, utc(1, 3, 1)), entry(4, utc(1, 3, 11)), entry(6, utc(1, 3, 6))} << 0
+            << QStringList{"Today"} << QList<QList<qint64>>{{5, 4, 6}};
         // 23:30 UTC on the 28th is already the 1st two hours east.
         QTest::newRow("days begin in the given zone")
-            << QList{entry(7, utc(28, 2, 23, 30)), entry(8, utc(28, 2, 21, 0))}
-            << QByteArray("UTC+02:00") << QStringList{"Today", "Yesterday"}
-            << QList<QList<qint64>>{{7}, {8}};
-        QTest::newRow("nothing") << QList<HistoryEntry>() << QByteArray("UTC") << QStringList()
-                                 << QList<QList<qint64>>();
+            << QList{entry(7, utc(28, 2, 23, 30)), entry(8, utc(28, 2, 21, 0))} << 7200
+            << QStringList{"Today", "Yesterday"} << QList<QList<qint64>>{{7}, {8}};
     }
 
     void sections()
     {
         QFETCH(QList<HistoryEntry>, entries);
-        QFETCH(QByteArray, zone);
+        QFETCH(int, offset);
         QFETCH(QStringList, titles);
         QFETCH(QList<QList<qint64>>, ids);
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        const QTimeZone timeZone(zone);
-        QVERIFY(timeZone.isValid());
+        const QTimeZone timeZone(offset);
 
         QStringList actualTitles;
         QList<QList<qint64>> actualIds;
@@ -133,9 +126,15 @@ private Q_SLOTS:
         QCOMPARE(actualIds, ids);
     }
 
-    void typingSendsOneRequestAfterTheLastPause()
+    void filterSendsAtOnceAndTypingAfterTheLastPause()
     {
         Harness h;
+        h.client->answer<Op::FetchHistory>(listPage({}, 1, 0));
+        h.store.setFilterRawValue(QStringLiteral("translation"));
+        settle();
+        QCOMPARE(h.client->calls(), QList{fetchCall(QStringLiteral("translation"), {}, 1)});
+        QVERIFY(!h.account.clock->requestedSleeps().contains(300ms));
+
         for (const QString &text : {QStringLiteral("h"), QStringLiteral("he")}) {
             h.store.setSearch(text);
             settle();
@@ -146,35 +145,22 @@ private Q_SLOTS:
         settle();
         h.account.clock->advance(299ms);
         settle();
-        QCOMPARE(h.fetchCount(), 0);
+        QCOMPARE(h.fetchCount(), 1);
         QVERIFY(h.store.isLoading());
-
         h.account.clock->advance(1ms);
         settle();
-        QCOMPARE(h.client->calls(), QList{fetchCall({}, QStringLiteral("hel"), 1)});
+        QCOMPARE(h.client->calls().last(), fetchCall(QStringLiteral("translation"), "hel", 1));
         QCOMPARE(h.account.clock->requestedSleeps().count(300ms), 3);
-    }
 
-    void filterChangeSendsAtOnceAndTheSameValueNothing()
-    {
-        Harness h;
-        h.store.setFilterRawValue(QStringLiteral("translation"));
-        settle();
-        QCOMPARE(h.client->calls(), QList{fetchCall(QStringLiteral("translation"), {}, 1)});
-        QVERIFY(!h.account.clock->requestedSleeps().contains(300ms));
-
-        h.store.setSearch(QStringLiteral("abc"));
-        h.account.clock->advance(1s);
-        settle();
-        const auto calls = h.client->calls();
-        h.store.setSearch(QStringLiteral("abc"));
+        // The same values again send nothing.
+        h.store.setSearch(QStringLiteral("hel"));
         h.store.setFilter(HistoryKind::Translation);
         h.account.clock->advance(1s);
         settle();
-        QCOMPARE(h.client->calls(), calls);
+        QCOMPARE(h.fetchCount(), 2);
     }
 
-    void repeatedIdsAreAppendedOnce()
+    void pagesAppendNewIdsAndPageOneStartsAfresh()
     {
         Harness h;
         h.store.reload(false, false);
@@ -183,24 +169,17 @@ private Q_SLOTS:
         h.client->answer<Op::FetchHistory>(listPage({2, 3, 3, 4}, 2, 3));
         h.store.loadMore();
         settle();
-
         QCOMPARE(h.client->calls(Op::FetchHistory).last(), fetchCall({}, {}, 2));
         QCOMPARE(idsOf(h.store.entries()), (QList<qint64>{1, 2, 3, 4}));
         QCOMPARE(h.store.page(), 2);
         QCOMPARE(h.store.totalPages(), 3);
-    }
 
-    void pageOneArrivingLateReplacesTheList()
-    {
-        Harness h;
-        h.loadPages(2, 2);
         h.store.removeEntry(2);
         settle();
         // The other rows stay on screen until page 1 arrives.
         QCOMPARE(idsOf(h.store.entries()), (QList<qint64>{1, 3, 4}));
         QCOMPARE(h.store.page(), 0);
         QCOMPARE(h.client->calls(Op::FetchHistory).last(), fetchCall({}, {}, 1));
-
         h.client->answer<Op::FetchHistory>(listPage({1, 3}, 1, 2));
         settle();
         QCOMPARE(idsOf(h.store.entries()), (QList<qint64>{1, 3}));
@@ -224,13 +203,7 @@ private Q_SLOTS:
         QFETCH(qint64, totalPages);
         QFETCH(End, end);
         Harness h;
-        if (totalPages == 0) {
-            h.store.reload(false, false);
-            h.client->answer<Op::FetchHistory>(listPage({}, 1, 0));
-            settle();
-        } else {
-            h.loadPages(lastPage, totalPages);
-        }
+        h.loadPages(lastPage, totalPages);
         QCOMPARE(h.store.listEnd(), end);
         QCOMPARE(h.store.canLoadMore(), end == End::LoadMore);
 
@@ -244,7 +217,8 @@ private Q_SLOTS:
     {
         Harness h;
         h.loadPages(1, 2);
-        h.client->answer<Op::FetchHistory>(historyError(503, QStringLiteral("Unavailable.")));
+        h.client->answer<Op::FetchHistory>(
+            ServiceError::response(ErrorFamily::History, 503, "Unavailable."));
         h.store.loadMore();
         QCOMPARE(h.store.loadingText(), QStringLiteral("Loading more…"));
         settle();
@@ -253,14 +227,12 @@ private Q_SLOTS:
         QCOMPARE(h.store.page(), 1);
         QCOMPARE(h.store.listEnd(), End::Message);
 
-        // Retry asks for the page that failed and ends the list when it is the
-        // last.
+        // Retry asks for the page that failed.
         h.client->answer<Op::FetchHistory>(listPage({3, 4}, 2, 2));
         h.store.retryList();
         settle();
         QCOMPARE(h.client->calls(Op::FetchHistory).last(), fetchCall({}, {}, 2));
         QCOMPARE(idsOf(h.store.entries()), (QList<qint64>{1, 2, 3, 4}));
-        QCOMPARE(h.store.listEnd(), End::Nothing);
     }
 
     void deleteOutcomes_data()
@@ -286,8 +258,9 @@ private Q_SLOTS:
         settle();
         QCOMPARE(h.client->calls().last(), (Call{Op::DeleteHistoryEntry, {"1", "access-7"}}));
         h.client->answer<Op::DeleteHistoryEntry>(
-            status == 0 ? Result<void>()
-                        : Result<void>(historyError(status, QStringLiteral("Try later."))));
+            status == 0
+                ? Result<void>()
+                : Result<void>(ServiceError::response(ErrorFamily::History, status, "Try later.")));
         settle();
 
         QCOMPARE(idsOf(h.store.entries()), removed ? QList<qint64>{2} : (QList<qint64>{1, 2}));
@@ -321,49 +294,47 @@ private Q_SLOTS:
         QVERIFY(!h.store.isClearing());
     }
 
-    void clearingEmptiesListSearchAndFilter()
+    void emptyingResetsSearchAndFilterQuietly_data()
     {
+        QTest::addColumn<bool>("clearing");
+        QTest::newRow("history cleared") << true;
+        QTest::newRow("account changed") << false;
+    }
+
+    void emptyingResetsSearchAndFilterQuietly()
+    {
+        QFETCH(bool, clearing);
         Harness h;
         h.store.setFilter(HistoryKind::Translation);
         h.store.setSearch(QStringLiteral("abc"));
         h.account.clock->advance(300ms);
         h.client->answer<Op::FetchHistory>(listPage({1, 2}, 1, 2));
         settle();
+        // A search still waiting for its pause is dropped too.
+        h.store.setSearch(QStringLiteral("abcd"));
+        settle();
         const auto fetches = h.fetchCount();
 
-        h.store.clearAll();
-        QVERIFY(h.store.isClearing());
-        QCOMPARE(h.store.clearButtonTitle(), QStringLiteral("Clearing history"));
-        h.client->answer<Op::ClearHistory>({});
+        if (clearing) {
+            h.store.clearAll();
+            QVERIFY(h.store.isClearing());
+            QCOMPARE(h.store.clearButtonTitle(), QStringLiteral("Clearing history"));
+            h.client->answer<Op::ClearHistory>({});
+        } else {
+            h.account.signOut();
+        }
         h.account.clock->advance(1s);
         settle();
 
-        QCOMPARE(h.client->calls(Op::ClearHistory), (QList{Call{Op::ClearHistory, {"access-7"}}}));
+        QCOMPARE(h.client->calls(Op::ClearHistory),
+                 (clearing ? QList{Call{Op::ClearHistory, {"access-7"}}} : QList<Call>()));
         QVERIFY(h.store.entries().isEmpty());
         QCOMPARE(h.store.search(), QString());
         QCOMPARE(h.store.filter(), std::nullopt);
         QVERIFY(!h.store.isClearing());
+        QVERIFY(!h.store.isLoading());
         QCOMPARE(h.store.emptyTitle(), QStringLiteral("No history yet"));
         // Resetting the search and filter reloads nothing.
-        QCOMPARE(h.fetchCount(), fetches);
-    }
-
-    void accountChangeEmptiesTheListQuietly()
-    {
-        Harness h;
-        h.loadPages(1, 1);
-        h.store.setSearch(QStringLiteral("abc"));
-        settle();
-        const auto fetches = h.fetchCount();
-
-        h.account.signOut();
-        h.account.clock->advance(1s);
-        settle();
-
-        QVERIFY(h.store.entries().isEmpty());
-        QCOMPARE(h.store.search(), QString());
-        QVERIFY(!h.store.isLoading());
-        // The search's reload does not run for the signed-out account.
         QCOMPARE(h.fetchCount(), fetches);
     }
 };

@@ -84,87 +84,74 @@ class PreferencesTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void readsWhatOthersWrote_data()
+    void readsWhatAnEarlierRunLeft_data()
     {
-        // A line of the file as another program, or an older version, left it,
-        // and what is read: the workspace, whether double copy is on and the
-        // target language code, each as stored when nothing is.
+        // A line of the settings file or an autostart entry, as another program or an older
+        // version left it, and what is read: the workspace, whether double copy is on, the
+        // target language code, the appearance applied and launch at login, the others each
+        // as with nothing stored.
         QTest::addColumn<QByteArray>("line");
-        QTest::addColumn<QStringList>("read");
-        const QStringList defaults{"Translate", "false", ""};
-        const auto row = [&defaults](const char *line, int index, const char *read) {
-            QStringList expected = defaults;
+        QTest::addColumn<QByteArray>("entry");
+        QTest::addColumn<QStringList>("expected");
+        const QStringList nothing{"Translate", "false", "", "system", "false"};
+        const auto row = [&nothing](const char *name, const char *line, const char *entry,
+                                    int index, const char *read) {
+            QStringList expected = nothing;
             expected[index] = QString::fromLatin1(read);
-            QTest::newRow(line) << QByteArray(line) << expected;
+            QTest::newRow(name) << QByteArray(line) << QByteArray(entry) << expected;
         };
-        row("preferences.workspace=write", 0, "Write");
-        row("preferences.workspace=history", 0, "Translate");
-        row("preferences.workspace=Write", 0, "Translate");
-        row("preferences.workspace=write, write", 0, "Translate");
-        row("preferences.doubleCopyEnabled=true", 1, "true");
-        row("preferences.doubleCopyEnabled=maybe", 1, "false");
-        row("preferences.targetLanguageCode=fr", 2, "fr");
-        row("preferences.targetLanguageCode=", 2, "");
+        const auto setting = [&row](const char *line, int index, const char *read) {
+            row(line, line, "", index, read);
+        };
+        setting("preferences.workspace=write", 0, "Write");
+        setting("preferences.workspace=history", 0, "Translate");
+        setting("preferences.workspace=Write", 0, "Translate");
+        setting("preferences.doubleCopyEnabled=true", 1, "true");
+        setting("preferences.doubleCopyEnabled=maybe", 1, "false");
+        setting("preferences.targetLanguageCode=fr", 2, "fr");
         // Only text is a code: a list or a typed value is not.
-        row("preferences.targetLanguageCode=fr, fr", 2, "");
-        row("preferences.targetLanguageCode=@ByteArray(fr)", 2, "");
+        setting("preferences.targetLanguageCode=fr, fr", 2, "");
+        setting("preferences.targetLanguageCode=@ByteArray(fr)", 2, "");
+        setting("preferences.appearance=dark", 3, "dark");
+        setting("preferences.appearance=light", 3, "light");
+        setting("preferences.appearance=Dark", 3, "system");
+        row("our entry", "", "[Desktop Entry]\nType=Application\nExec=tolvan\n", 4, "true");
+        row("hidden entry", "", "[Desktop Entry]\nExec=tolvan\nHidden = true\n", 4, "false");
+        row("entry hidden=false", "", "[Desktop Entry]\nHidden=false\n", 4, "true");
+        row("hidden in another group", "",
+            "[Desktop Entry]\nExec=tolvan\n[Desktop Action x]\nHidden=true\n", 4, "true");
     }
 
-    void readsWhatOthersWrote()
+    void readsWhatAnEarlierRunLeft()
     {
         QFETCH(QByteArray, line);
-        QFETCH(QStringList, read);
-        const Harness h(line);
+        QFETCH(QByteArray, entry);
+        QFETCH(QStringList, expected);
+        const Harness h(line, entry);
         const UserPreferences &preferences = *h.preferences;
         QCOMPARE((QStringList{rawValue(preferences.lastWorkspace()),
                               preferences.isDoubleCopyEnabled() ? "true" : "false",
-                              preferences.targetLanguageCode().value_or(QString())}),
-                 read);
+                              preferences.targetLanguageCode().value_or(QString()),
+                              rawValue(h.store->appearance()),
+                              h.store->launchAtLogin() ? "true" : "false"}),
+                 expected);
+        // The appearance is applied once, and nothing is written back.
+        QCOMPARE(h.appearance.applied, QList{h.store->appearance()});
+        QCOMPARE(read(h.settingsPath), line.isEmpty() ? QByteArray() : "[General]\n" + line + "\n");
     }
 
-    void writesWhatItReadsBack()
+    // The file holds the words that other tools, and the reading above, expect.
+    void writesTheWordsItReads()
     {
         Harness h;
-        {
-            UserPreferences preferences(h.settingsPath);
-            preferences.setLastWorkspace(Workspace::Write);
-            // The History workspace is never the one to come back to.
-            preferences.setLastWorkspace(Workspace::History);
-            preferences.setDoubleCopyEnabled(true);
-            preferences.setSourceLanguageCode(QStringLiteral("en"));
-            // The same object sees its own writes before they reach the file.
-            QCOMPARE(preferences.isDoubleCopyEnabled(), true);
-        }
-        const UserPreferences reopened(h.settingsPath);
-        QCOMPARE(reopened.lastWorkspace(), Workspace::Write);
-        QCOMPARE(reopened.isDoubleCopyEnabled(), true);
-        QCOMPARE(reopened.sourceLanguageCode(), QStringLiteral("en"));
-        // The file holds the words other tools expect.
+        h.preferences->setLastWorkspace(Workspace::Write);
+        // The History workspace is never the one to come back to.
+        h.preferences->setLastWorkspace(Workspace::History);
+        h.preferences->setDoubleCopyEnabled(true);
+        h.preferences->setSourceLanguageCode(QStringLiteral("en"));
         QCOMPARE(h.stored("workspace"), QStringLiteral("write"));
         QCOMPARE(h.stored("doubleCopyEnabled"), QStringLiteral("true"));
-    }
-
-    void storedAppearanceIsApplied_data()
-    {
-        QTest::addColumn<QByteArray>("stored");
-        QTest::addColumn<AppAppearance>("appearance");
-        QTest::newRow("dark") << QByteArray("dark") << AppAppearance::Dark;
-        QTest::newRow("light") << QByteArray("light") << AppAppearance::Light;
-        QTest::newRow("wrong case") << QByteArray("Dark") << AppAppearance::System;
-        QTest::newRow("unknown") << QByteArray("sepia") << AppAppearance::System;
-        QTest::newRow("absent") << QByteArray() << AppAppearance::System;
-    }
-
-    void storedAppearanceIsApplied()
-    {
-        QFETCH(QByteArray, stored);
-        QFETCH(AppAppearance, appearance);
-        const Harness h(stored.isEmpty() ? QByteArray() : "preferences.appearance=" + stored);
-
-        QCOMPARE(h.store->appearance(), appearance);
-        QCOMPARE(h.appearance.applied, QList{appearance});
-        // Applied without being written back.
-        QCOMPARE(h.stored("appearance"), QString::fromLatin1(stored));
+        QCOMPARE(h.stored("sourceLanguageCode"), QStringLiteral("en"));
     }
 
     void everyAssignmentStoresAndApplies()
@@ -186,8 +173,13 @@ private Q_SLOTS:
     {
         Harness h;
         QList<bool> updatingStates;
-        connect(h.store.get(), &SettingsStore::isUpdatingLoginItemChanged, this,
-                [&] { updatingStates.append(h.store->isUpdatingLoginItem()); });
+        connect(h.store.get(), &SettingsStore::isUpdatingLoginItemChanged, this, [&] {
+            updatingStates.append(h.store->isUpdatingLoginItem());
+            // A change asked for while one is under way is ignored.
+            if (h.store->isUpdatingLoginItem()) {
+                h.store->setLaunchAtLogin(false);
+            }
+        });
 
         h.store->setLaunchAtLogin(true);
         QVERIFY(h.store->launchAtLogin());
@@ -207,29 +199,6 @@ private Q_SLOTS:
         QVERIFY(!h.store->launchAtLogin());
         QVERIFY(!QFile::exists(h.entryPath));
         QCOMPARE(updatingStates, (QList{true, false, true, false, true, false}));
-    }
-
-    void statusIsReadBackFromTheEntry_data()
-    {
-        QTest::addColumn<QByteArray>("entry");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("ours") << QByteArray("[Desktop Entry]\nType=Application\nExec=tolvan\n")
-                              << true;
-        QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nExec=tolvan\nHidden = true\n")
-                                << false;
-        QTest::newRow("hidden false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
-        QTest::newRow("hidden in another group")
-            << QByteArray("[Desktop Entry]\nExec=tolvan\n[Desktop Action x]\nHidden=true\n")
-            << true;
-        QTest::newRow("absent") << QByteArray() << false;
-    }
-
-    void statusIsReadBackFromTheEntry()
-    {
-        QFETCH(QByteArray, entry);
-        QFETCH(bool, enabled);
-        const Harness h({}, entry);
-        QCOMPARE(h.store->launchAtLogin(), enabled);
     }
 
     void failedChangeShowsWhy()
@@ -254,18 +223,6 @@ private Q_SLOTS:
         write(removal.entryPath + QStringLiteral("/inside"), "x");
         removal.store->setLaunchAtLogin(false);
         removal.expectFailure();
-    }
-
-    void changeWhileUpdatingIsIgnored()
-    {
-        Harness h;
-        connect(h.store.get(), &SettingsStore::isUpdatingLoginItemChanged, this, [&h] {
-            if (h.store->isUpdatingLoginItem()) {
-                h.store->setLaunchAtLogin(false);
-            }
-        });
-        h.store->setLaunchAtLogin(true);
-        QVERIFY(QFile::exists(h.entryPath));
     }
 
     void previewStoreIsInert()

@@ -43,10 +43,6 @@ char *toString(const FakeAPIClient::Call &call)
                            call.arguments.join(QStringLiteral(", ")) + QLatin1Char(')'));
 }
 
-FakeAPIClient::FakeAPIClient() = default;
-
-FakeAPIClient::~FakeAPIClient() = default;
-
 void FakeAPIClient::cancelPending()
 {
     for (const auto &call : std::as_const(m_pending)) {

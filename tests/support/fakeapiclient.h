@@ -62,10 +62,9 @@ class PendingClientCall;
 // oldest call first, always on a later turn of the event loop, never inside
 // the call.
 //
-//     client->answer<ClientOperation::Refresh>(pair);      // a TokenPair or a
-//     ServiceError auto running = store.refreshIfNeeded();               //
-//     records the call settle();                                             //
-//     delivers the answer
+//     client->answer<ClientOperation::Refresh>(pair);  // a TokenPair or a ServiceError
+//     auto running = store.refreshIfNeeded();          // records the call
+//     settle();                                        // delivers the answer
 //
 // A call for which no answer is queued waits until the test queues one, so a
 // test can look at the state while a request is in flight and decide when,
@@ -90,9 +89,6 @@ public:
 
         bool operator==(const Call &other) const = default;
     };
-
-    FakeAPIClient();
-    ~FakeAPIClient() override;
 
     // Queues the answer for the next unanswered call of `op`.
     template<Operation op>

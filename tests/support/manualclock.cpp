@@ -29,13 +29,6 @@ QDateTime ManualClock::defaultStart()
     return QDateTime(QDate(2025, 3, 1), QTime(12, 0), Qt::UTC);
 }
 
-ManualClock::ManualClock(QDateTime now)
-    : m_now(std::move(now))
-{
-}
-
-ManualClock::~ManualClock() = default;
-
 void ManualClock::cancelPendingSleeps()
 {
     for (const auto &sleep : std::as_const(m_sleeps)) {

@@ -27,8 +27,10 @@ public:
     // 2025-03-01T12:00:00Z.
     static QDateTime defaultStart();
 
-    explicit ManualClock(QDateTime now = defaultStart());
-    ~ManualClock() override;
+    explicit ManualClock(QDateTime now = defaultStart())
+        : m_now(std::move(now))
+    {
+    }
 
     QDateTime now() const override { return m_now; }
     QCoro::Task<bool> sleep(std::chrono::milliseconds duration, CancellationToken cancel) override;

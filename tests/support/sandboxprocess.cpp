@@ -72,14 +72,13 @@ bool SandboxProcess::start(int limitMs)
 
 int SandboxProcess::stop(int limitMs)
 {
-    if (m_process.state() == QProcess::NotRunning) {
-        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
-    }
-    m_process.terminate();
-    if (!m_process.waitForFinished(limitMs)) {
-        m_process.kill();
-        m_process.waitForFinished(limitMs);
-        return -1;
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(limitMs)) {
+            m_process.kill();
+            m_process.waitForFinished(limitMs);
+            return -1;
+        }
     }
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
 }

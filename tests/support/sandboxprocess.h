@@ -34,8 +34,6 @@ public:
     // The latest code the outbox printed for `email`, waiting for its line;
     // empty when none comes within `limitMs`.
     QString awaitCode(const QString &email, int limitMs = 5'000);
-    // Every line written to standard output so far.
-    QStringList lines() const { return m_lines; }
 
 Q_SIGNALS:
     void lineRead();

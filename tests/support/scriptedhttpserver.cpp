@@ -14,18 +14,6 @@ QByteArray ScriptedHttpServer::Recorded::header(const QByteArray &name) const
     return {};
 }
 
-QByteArray ScriptedHttpServer::Recorded::path() const
-{
-    const qsizetype mark = target.indexOf('?');
-    return mark < 0 ? target : target.left(mark);
-}
-
-QByteArray ScriptedHttpServer::Recorded::query() const
-{
-    const qsizetype mark = target.indexOf('?');
-    return mark < 0 ? QByteArray() : target.mid(mark + 1);
-}
-
 ScriptedHttpServer::ScriptedHttpServer()
 {
     m_server.listen(QHostAddress::LocalHost, 0);

@@ -28,8 +28,6 @@ public:
         QByteArray body;
 
         QByteArray header(const QByteArray &name) const;
-        QByteArray path() const;
-        QByteArray query() const;
     };
 
     ScriptedHttpServer();
