@@ -332,7 +332,6 @@ private Q_SLOTS:
         row("translate words", translate + QStringList{"Hello", "world."}, "", "Hello world.");
         row("translate standard input as it is", translate, "  Good morning.\nHow are you?\n",
             "  Good morning.\nHow are you?\n");
-        row("translate dash", translate + QStringList{"-"}, "Thank you", "Thank you");
     }
 
     void workspaces()

@@ -8,7 +8,6 @@
 #include "sandboxprocess.h"
 #include "systemclock.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -77,8 +76,6 @@ private Q_SLOTS:
 
         row("malformed JSON", "POST", request, "{\"email", false, 400, "invalid_json");
         row("wrong type", "POST", request, json({{"email", 5}}), false, 400, "invalid_request");
-        row("missing field", "POST", "api/auth/otp/verify", json({{"email", "a@b.example"}}), false,
-            400, "invalid_request");
         row("not an address", "POST", request, json({{"email", "nobody"}}), false, 422,
             "invalid_email");
         row("huge body", "POST", "api/improve", QByteArray(2 * 1024 * 1024, 'a'), true, 413,
@@ -87,8 +84,6 @@ private Q_SLOTS:
         row("wrong method", "PUT", "api/history", {}, true, 405, "method_not_allowed");
         row("no bearer token", "GET", "api/languages", {}, false, 401, "unauthorized");
         row("page 0", "GET", "api/history?page=0", {}, true, 422, "invalid_page");
-        row("page size too large", "GET", "api/history?page_size=101", {}, true, 422,
-            "invalid_page");
         row("unknown kind", "GET", "api/history?type=poem", {}, true, 422, "invalid_type");
         row("unknown plan", "POST", "api/billing/checkout", json({{"plan", "weekly"}}), true, 422,
             "unknown_plan");
@@ -98,8 +93,6 @@ private Q_SLOTS:
         row("pair not installed", "POST", "api/translate",
             json({{"text", "Hi"}, {"source_language", "en"}, {"target_language", "xx"}}), true, 422,
             "unsupported_language_pair");
-        row("subscription of no account", "POST", "sandbox/subscription",
-            json({{"email", "nobody@example.com"}, {"status", "active"}}), false, 404, "not_found");
         row("fault without effect", "POST", "sandbox/faults", json({{"path", "api/languages"}}),
             false, 422, "invalid_fault");
     }
@@ -138,18 +131,6 @@ private Q_SLOTS:
         QCOMPARE(text(refused.json()["error"]["code"]), QStringLiteral("invalid_refresh_token"));
     }
 
-    void outboxShowsTheMailedCode()
-    {
-        QSignalSpy mailed(m_sandbox.get(), &Sandbox::codeMailed);
-        QCOMPARE(m_control->send("GET", "sandbox/outbox?email=" + email).status, 404);
-        const auto sent =
-            m_control->send("POST", "api/auth/otp/request", json({{"email", "Ana@Example.com"}}));
-        QCOMPARE(sent.status, 202);
-        QCOMPARE(mailed.size(), 1);
-        QCOMPARE(mailed[0][0].toString(), email);
-        QCOMPARE(m_control->outboxCode(QStringLiteral("ANA@example.com")), mailed[0][1].toString());
-    }
-
     void faultsMatchMethodPathAndCount()
     {
         const QString token = signInEntitled().accessToken;
@@ -162,55 +143,29 @@ private Q_SLOTS:
                                     {"count", 2}})
                      .status,
                  204);
-        QCOMPARE(m_control->send("POST", "api/languages", {}, token).status, 405);
         for (int i = 0; i < 2; ++i) {
             const auto faulted = m_control->send("GET", "api/languages", {}, token);
             QCOMPARE(faulted.status, 503);
             QCOMPARE(text(faulted.json()), text(body));
         }
         QCOMPARE(m_control->send("GET", "api/languages", {}, token).status, 200);
-
-        m_control->injectFault({{"path", "api/languages"}, {"status", 500}, {"count", 5}});
-        // Faults never reach the development routes, which clear them.
-        m_control->injectFault({{"path", "sandbox/faults"}, {"status", 500}});
-        QCOMPARE(m_control->clearFaults().status, 204);
-        QCOMPARE(m_control->send("GET", "api/languages", {}, token).status, 200);
-    }
-
-    void subscriptionRouteSetsTheState_data()
-    {
-        QTest::addColumn<QByteArray>("request");
-        // Where the answer differs from a subscription of no plan that has no
-        // dates, renews and entitles to nothing.
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("trial") << QByteArray(R"({"status":"trialing","plan":"annual"})")
-                               << QByteArray(R"({"status":"trialing","plan":"annual",)"
-                                             R"("recurring_interval":"year",)"
-                                             R"("current_period_end":"2025-03-08T12:00:00.000Z",)"
-                                             R"("trial_end":"2025-03-08T12:00:00.000Z",)"
-                                             R"("entitled":true})");
-        QTest::newRow("none") << QByteArray(R"({"status":"none","plan":null})")
-                              << QByteArray(R"({"status":"none"})");
     }
 
     void subscriptionRouteSetsTheState()
     {
-        QFETCH(QByteArray, request);
-        QFETCH(QByteArray, expected);
-
         const QString token = m_control->signIn(email).accessToken;
-        nlohmann::json change = nlohmann::json::parse(request.toStdString());
-        change["email"] = email.toStdString();
-        const auto answer = m_control->setSubscription(change);
+        const auto answer = m_control->setSubscription(
+            {{"email", email.toStdString()}, {"status", "trialing"}, {"plan", "annual"}});
         QCOMPARE(answer.status, 200);
-        nlohmann::json subscription{{"plan", nullptr},
-                                    {"recurring_interval", nullptr},
-                                    {"current_period_end", nullptr},
-                                    {"trial_end", nullptr},
-                                    {"cancel_at_period_end", false},
-                                    {"last_synced_at", "2025-03-01T12:00:00.000Z"},
-                                    {"entitled", false}};
-        subscription.update(nlohmann::json::parse(expected.toStdString()));
+        // A trial runs a week from the sandbox's clock, as its period does.
+        const nlohmann::json subscription{{"status", "trialing"},
+                                          {"plan", "annual"},
+                                          {"recurring_interval", "year"},
+                                          {"current_period_end", "2025-03-08T12:00:00.000Z"},
+                                          {"trial_end", "2025-03-08T12:00:00.000Z"},
+                                          {"cancel_at_period_end", false},
+                                          {"last_synced_at", "2025-03-01T12:00:00.000Z"},
+                                          {"entitled", true}};
         QCOMPARE(text(answer.json()["subscription"]), text(subscription));
         QCOMPARE(text(m_control->send("GET", "api/billing", {}, token).json()["subscription"]),
                  text(subscription));
@@ -225,19 +180,13 @@ private Q_SLOTS:
                  200);
     }
 
-    void entitledSandboxStartsAccountsActiveOnce()
+    void entitledSandboxStartsAccountsActive()
     {
         startSandbox(true);
         const QString token = m_control->signIn(email).accessToken;
         const auto billing = m_control->send("GET", "api/billing", {}, token).json();
         QCOMPARE(text(billing["subscription"]["status"]), QStringLiteral("active"));
         QCOMPARE(text(billing["subscription"]["entitled"]), QStringLiteral("true"));
-
-        m_control->setSubscription({{"email", email.toStdString()}, {"status", "canceled"}});
-        const QString again = m_control->signIn(email).accessToken;
-        QCOMPARE(
-            text(m_control->send("GET", "api/billing", {}, again).json()["subscription"]["status"]),
-            QStringLiteral("canceled"));
     }
 
     void paywallUntilATrialStarts()

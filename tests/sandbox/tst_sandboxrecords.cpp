@@ -98,29 +98,6 @@ private Q_SLOTS:
         QCOMPARE(m_codes->check(ana, code), expected);
     }
 
-    void newCodeReplacesTheLifetimeAndTries()
-    {
-        const QString first = m_codes->issue(ana);
-        for (int i = 0; i < SignInCodes::maximumWrongTries; ++i) {
-            m_codes->check(ana, wrongCode(first));
-        }
-        m_clock->advance(9min);
-        const QString second = m_codes->issue(ana);
-        m_clock->advance(9min);
-        QCOMPARE(m_codes->check(ana, second), Check::Accepted);
-    }
-
-    void accountsAreMadeOnceWithLargeIds()
-    {
-        const auto again = m_accounts->findOrCreate(QStringLiteral(" ANA@example.com"));
-        QVERIFY(!again.isNew);
-        QCOMPARE(again.user, m_user);
-        const auto other = m_accounts->findOrCreate(QStringLiteral("bo@example.com"));
-        QVERIFY(other.isNew);
-        QVERIFY(other.user.id != m_user.id);
-        QVERIFY(m_user.id > (qint64(1) << 53));
-    }
-
     void accessTokenLivesItsLifetime()
     {
         const TokenPair pair = m_tokens->open(m_user);
@@ -202,28 +179,6 @@ private Q_SLOTS:
         QCOMPARE(found.pagination.totalPages, totalPages);
     }
 
-    void historyIsNewestFirstAcrossPages()
-    {
-        // Entries of the same millisecond keep the order they were made in.
-        for (int i = 0; i < 25; ++i) {
-            addWriting(account, QString::number(i));
-            if (i % 2 == 0) {
-                m_clock->advance(1s);
-            }
-        }
-        QStringList sources;
-        for (qint64 page = 1; page <= 2; ++page) {
-            for (const HistoryEntry &entry : m_history->page(account, {.page = page}).entries) {
-                sources.append(entry.source);
-            }
-        }
-        QStringList expected;
-        for (int i = 24; i >= 0; --i) {
-            expected.append(QString::number(i));
-        }
-        QCOMPARE(sources, expected);
-    }
-
     void historyFilterAndSearch_data()
     {
         QTest::addColumn<std::optional<HistoryKind>>("type");
@@ -280,11 +235,8 @@ private Q_SLOTS:
         const HistoryEntry made =
             m_history->add(account, HistoryKind::Translation, QStringLiteral("Hello"),
                            QStringLiteral("Hola"), QStringLiteral("en"), QStringLiteral("es"));
-        const auto read = m_history->entry(account, made.id);
-        QVERIFY(read);
-        QCOMPARE(*read, made);
-        QCOMPARE(read->insertedAt, m_clock->now());
-        QCOMPARE(read->sourceLanguage, QStringLiteral("en"));
+        QCOMPARE(made.insertedAt, m_clock->now());
+        QCOMPARE(m_history->entry(account, made.id), made);
         QCOMPARE(m_history->entry(otherAccount, made.id), std::nullopt);
     }
 

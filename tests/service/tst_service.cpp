@@ -323,15 +323,22 @@ private Q_SLOTS:
         QTest::newRow("transport passes Qt's text")
             << ServiceError::transport(QNetworkReply::ConnectionRefusedError, "Refused").text()
             << "Refused";
-        const auto invalid = [](ErrorFamily family) {
-            return ServiceError::invalidResponse(family).text();
-        };
-        QTest::newRow("auth invalid")
-            << invalid(ErrorFamily::Auth)
-            << "The server returned an unexpected response. Please try again.";
-        QTest::newRow("history invalid")
-            << invalid(ErrorFamily::History)
-            << "The history service returned an invalid response. Please try again.";
+        // What each family says of an answer it cannot use.
+        for (const auto &[family, text] : QList<std::pair<ErrorFamily, const char *>>{
+                 {ErrorFamily::Auth, "The server returned an unexpected response."},
+                 {ErrorFamily::Translation,
+                  "The translation service returned an invalid response."},
+                 {ErrorFamily::Writing, "The writing service returned an invalid response."},
+                 {ErrorFamily::Languages, "The language service returned no usable languages."},
+                 {ErrorFamily::History, "The history service returned an invalid response."},
+                 {ErrorFamily::Billing, "The billing service returned an invalid response."},
+             }) {
+            QTest::newRow(text) << ServiceError::invalidResponse(family).text()
+                                << QString::fromLatin1(text) + " Please try again.";
+        }
+        QTest::newRow("unsafe URL")
+            << ServiceError::unsafeURL().text()
+            << "The billing service returned an unsafe link. Please try again.";
 
         // The keyring's own words, its status, and advice for that status.
         const auto keyring = [](int status, const QString &message) {

@@ -481,28 +481,6 @@ private Q_SLOTS:
         QVERIFY(!h.storage->hasItem());
         QVERIFY(h.client->calls().isEmpty());
     }
-
-    void notificationsOnlyOnChange()
-    {
-        // Nothing saved: signed out without asking the service.
-        Harness h;
-        h.activate();
-        int messageChanges = 0;
-        int sessionChanges = 0;
-        connect(&h.store, &AuthStore::messageChanged, [&messageChanges] { ++messageChanges; });
-        connect(&h.store, &AuthStore::sessionChanged, [&sessionChanges] { ++sessionChanges; });
-
-        h.store.requestCode("nobody");
-        h.store.requestCode("still nobody");
-        h.store.signOut();
-        h.store.signOut();
-
-        QCOMPARE(messageChanges, 2);
-        QCOMPARE(sessionChanges, 2);
-        QCOMPARE(h.phases, QList{Phase::SignedOut});
-        QCOMPARE(h.view(), View());
-        QVERIFY(h.client->calls().isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(AuthStoreTest)

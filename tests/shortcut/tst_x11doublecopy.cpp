@@ -148,14 +148,6 @@ private Q_SLOTS:
         // The next start connects afresh, here to the session's display.
         QVERIFY(source.start());
     }
-
-    void stopEndsTheWatch()
-    {
-        m_keys.stop();
-        QVERIFY(!m_keys.isRunning());
-        QVERIFY(m_keys.start());
-        QVERIFY(m_keys.isRunning());
-    }
 };
 
 QTEST_MAIN(TestX11DoubleCopy)

@@ -28,11 +28,6 @@ XML = f"""
       <arg type="a{{sv}}" name="options" direction="in"/>
       <arg type="o" name="request_handle" direction="out"/>
     </method>
-    <method name="ListShortcuts">
-      <arg type="o" name="session_handle" direction="in"/>
-      <arg type="a{{sv}}" name="options" direction="in"/>
-      <arg type="o" name="request_handle" direction="out"/>
-    </method>
     <signal name="Activated">
       <arg type="o" name="session_handle"/>
       <arg type="s" name="shortcut_id"/>
@@ -44,10 +39,6 @@ XML = f"""
       <arg type="s" name="shortcut_id"/>
       <arg type="t" name="timestamp"/>
       <arg type="a{{sv}}" name="options"/>
-    </signal>
-    <signal name="ShortcutsChanged">
-      <arg type="o" name="session_handle"/>
-      <arg type="a(sa{{sv}})" name="shortcuts"/>
     </signal>
     <property name="version" type="u" access="read"/>
   </interface>
@@ -129,9 +120,6 @@ class Portal:
                 "trigger_description": GLib.Variant("s", properties.get("preferred_trigger", "")),
             }) for shortcut_id, properties in shortcuts]
             self.respond(sender, request, {"shortcuts": GLib.Variant("a(sa{sv})", trigger)})
-        elif name == "ListShortcuts":
-            request = self.request(sender, arguments[1])
-            invocation.return_value(GLib.Variant("(o)", (request,)))
         elif name == "Press":
             shortcut_id = arguments[0]
             if shortcut_id not in self.bound:

@@ -7,7 +7,6 @@
 #include "portalcolorscheme.h"
 #include "settingscontent.h"
 #include "windowgeometry.h"
-#include "x11windowactivator.h"
 
 #include <QAbstractItemModelTester>
 #include <QDBusVariant>
@@ -137,7 +136,6 @@ private Q_SLOTS:
             QCOMPARE(Palette::tokenNamed(Palette::assetName(token)), token);
         }
         QCOMPARE(Palette::assetName(ColorToken::TextPrimary), QStringLiteral("TextPrimary"));
-        QCOMPARE(Palette::tokenNamed(QStringLiteral("textPrimary")), std::nullopt);
         QVERIFY(Palette::color(ColorToken::Canvas, false).lightness() >
                 Palette::color(ColorToken::Canvas, true).lightness());
         QVERIFY(Palette::color(ColorToken::TextPrimary, false).lightness() <
@@ -206,14 +204,6 @@ private Q_SLOTS:
                                        QByteArray(R"({"action":"open","activationToken":1})")}) {
             QCOMPARE(InstanceRequest::decode(line), std::nullopt);
         }
-    }
-
-    void startupIDTime()
-    {
-        QCOMPARE(X11WindowActivator::timeOfStartupID(QStringLiteral("openbox-12-host_TIME4567")),
-                 4567u);
-        QCOMPARE(X11WindowActivator::timeOfStartupID(QStringLiteral("wayland-token")), 0u);
-        QCOMPARE(X11WindowActivator::timeOfStartupID(QStringLiteral("x_TIME99999999999")), 0u);
     }
 
     void historyContextText_data()
@@ -361,22 +351,6 @@ private Q_SLOTS:
         QCOMPARE(codesOf(picker.recentLanguages()), recent);
     }
 
-    void pickerHasNoRecentSectionWhileSearching()
-    {
-        LanguagePicker picker;
-        picker.setLanguages(catalogue);
-        picker.remember(QStringLiteral("fr"));
-        QSignalSpy recentChanged(&picker, &LanguagePicker::recentLanguagesChanged);
-
-        picker.setSearch(QStringLiteral("fr"));
-        QVERIFY(picker.recentLanguages().isEmpty());
-        picker.setSearch(QStringLiteral("fra"));
-        picker.setSearch(QStringLiteral(" "));
-
-        QCOMPARE(codesOf(picker.recentLanguages()), QStringList{"fr"});
-        QCOMPARE(recentChanged.count(), 2);
-    }
-
     void settingsAccountCard_data()
     {
         using Phase = AuthStore::Phase;
@@ -423,9 +397,6 @@ private Q_SLOTS:
         QTest::newRow("running") << true << true << true << QString();
         QTest::newRow("failed to start")
             << true << true << false << QStringLiteral("The shortcut could not start");
-        QTest::newRow("no keyboard watch in this session")
-            << true << false << false
-            << QStringLiteral("The shortcut is not available in this session");
     }
 
     void settingsDoubleCopyStatus()

@@ -50,8 +50,6 @@ class World:
             self.stop()
             raise
 
-    # The world ------------------------------------------------------------
-
     def _spawn(self, argv, **kwargs):
         process = subprocess.Popen(argv, env=self.env, start_new_session=True, **kwargs)
         self.processes.append(process)
@@ -130,8 +128,6 @@ class World:
     def __exit__(self, *exc):
         self.stop()
 
-    # The service -----------------------------------------------------------
-
     def service(self, method, path, body=None):
         data = json.dumps(body).encode() if body is not None else None
         request = urllib.request.Request(self.base_url + path, data=data, method=method,
@@ -153,8 +149,6 @@ class World:
                                stderr=subprocess.DEVNULL, text=True)
         cli.communicate(self.mailed_code(address) + "\n", timeout=30)
         assert cli.returncode == 0, "tolvan-cli could not sign in"
-
-    # The app ---------------------------------------------------------------
 
     def tolvan(self, *arguments, wait_for_exit=False):
         argv = [self.program("app/tolvan"), *arguments]
