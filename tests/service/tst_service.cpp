@@ -151,9 +151,8 @@ const QMap<QString, Operation> &operations()
         // The search is trimmed and fully percent-encoded: a plus is no space.
         {"fetchHistory",
          {"GET",
-          "/api/"
-          "history?page=2&page_size=20&type=writing&search=caf%C3%A9%20%2B%26%3D%"
-          "2541",
+          "/api/history?page=2&page_size=20&type=writing"
+          "&search=caf%C3%A9%20%2B%26%3D%2541",
           "", true, 200, historyPage(2, 20), ErrorFamily::History,
           call<&APIClient::fetchHistory>(std::optional(HistoryKind::Writing),
                                          QStringLiteral("  café +&=%41\n"), qint64(2), token)}},
@@ -193,9 +192,8 @@ const QMap<QString, Operation> &operations()
           call<&APIClient::fetchLanguages>(token)}},
         {"translate",
          {"POST", "/api/translate",
-          "{\"source_language\":\"en\",\"target_language\":\"es\",\"text\":\"Hi "
-          "\\\"you\\\"\\n\"}",
-          true, 200, R"({"translation":" Hola "})", ErrorFamily::Translation,
+          R"({"source_language":"en","target_language":"es","text":"Hi \"you\"\n"})", true, 200,
+          R"({"translation":" Hola "})", ErrorFamily::Translation,
           call<&APIClient::translate>(TranslationRequest{"Hi \"you\"\n", "en", "es"}, token)}},
         {"improve",
          {"POST", "/api/improve", R"({"text":"teh cat"})", true, 200,
