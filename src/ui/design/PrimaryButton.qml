@@ -1,23 +1,34 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tolvan
 
 // The main action of a screen: an accent capsule that Ctrl+Return triggers
 // from anywhere in its window while it is enabled.
-Button {
+ButtonBase {
     id: control
 
     property bool hasShortcut: true
     property string shortcutLabel: qsTr("Ctrl+↵")
 
-    leftPadding: 14
-    rightPadding: 14
-    topPadding: 9
-    bottomPadding: 9
+    implicitWidth: label.implicitWidth + 28
+    implicitHeight: Math.max(32, label.implicitHeight + 18)
     opacity: enabled ? 1.0 : 0.5
+    Accessible.role: Accessible.Button
     Accessible.name: text
+    Accessible.onPressAction: click()
 
-    contentItem: Row {
+    Rectangle {
+        anchors.fill: parent
+        radius: height / 2
+        color: control.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
+        FocusRing {
+            control: control
+        }
+    }
+
+    Row {
+        id: label
+
+        anchors.centerIn: parent
         spacing: 14
         Text {
             anchors.verticalCenter: parent.verticalCenter
@@ -32,15 +43,6 @@ Button {
             font: Theme.font(11)
             color: Theme.onAccent
             Accessible.ignored: true
-        }
-    }
-
-    background: Rectangle {
-        implicitHeight: 32
-        radius: height / 2
-        color: control.down ? Qt.darker(Theme.accent, 1.15) : Theme.accent
-        FocusRing {
-            control: control
         }
     }
 

@@ -12,13 +12,10 @@ RowLayout {
 
     spacing: 6
 
-    BusyIndicator {
+    ProgressSpinner {
         visible: root.status.kind === StatusKind.Progress
-        running: visible
         Layout.preferredWidth: 16
         Layout.preferredHeight: 16
-        padding: 0
-        Accessible.ignored: true
     }
     StaticIcon {
         visible: root.status.kind === StatusKind.Success || root.status.kind === StatusKind.Failure

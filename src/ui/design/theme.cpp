@@ -5,7 +5,6 @@
 #include "palette.h"
 #include "tolvanapp.h"
 
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QJSEngine>
 #include <QPalette>
@@ -16,9 +15,6 @@ namespace Tolvan {
 
 namespace {
 
-constexpr char iconFontPath[] =
-    "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf";
-
 constexpr std::array textSizes{11, 12, 13, 14, 16};
 
 } // namespace
@@ -27,9 +23,6 @@ Theme::Theme(DesktopAppearance &appearance, QObject *parent)
     : QObject(parent)
     , m_appearance(appearance)
 {
-    const int id = QFontDatabase::addApplicationFont(QLatin1String(iconFontPath));
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    m_iconFontFamily = families.isEmpty() ? QStringLiteral("Material Icons") : families.first();
     connect(&m_appearance, &DesktopAppearance::isDarkChanged, this, [this] {
         applyWidgetPalette();
         Q_EMIT paletteChanged();

@@ -58,7 +58,9 @@ public:
     QColor success() const { return color(ColorToken::Success); }
     QColor onAccent() const { return color(ColorToken::OnAccent); }
     QColor destructive() const;
-    QString iconFontFamily() const { return m_iconFontFamily; }
+    // Installed with the app, and found by name like any desktop font:
+    // registering the file again would only cost the start its parsing.
+    QString iconFontFamily() const { return QStringLiteral("Material Icons"); }
 
     // A colour by its asset name ("Canvas", "TextSecondary", …).
     Q_INVOKABLE QColor named(const QString &assetName) const;
@@ -75,7 +77,6 @@ private:
     void applyWidgetPalette() const;
 
     DesktopAppearance &m_appearance;
-    QString m_iconFontFamily;
 };
 
 } // namespace Tolvan

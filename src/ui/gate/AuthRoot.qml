@@ -1,43 +1,26 @@
 import QtQuick
-import QtQuick.Controls.Basic
-import QtQuick.Layouts
 import Tolvan
 
 // What the session allows: restoring, the sign-in card, the workspaces, or
-// the recovery panel.
+// the recovery panel. Each is loaded by its file, so a start compiles only
+// the view it shows.
 Item {
     id: root
 
     Loader {
         anchors.fill: parent
-        sourceComponent: {
-            switch (AuthStore.phase) {
-            case AuthStore.SignedOut:
-                return signIn;
-            case AuthStore.Authenticated:
-                return content;
-            case AuthStore.Recovery:
-                return recovery;
-            default:
-                return restoring;
-            }
-        }
-    }
-
-    Component {
-        id: restoring
-
-        Item {
-            RowLayout {
+        active: AuthStore.phase === AuthStore.Restoring
+        sourceComponent: Item {
+            Row {
                 anchors.centerIn: parent
                 spacing: 10
-                BusyIndicator {
-                    Layout.preferredWidth: 24
-                    Layout.preferredHeight: 24
-                    running: true
-                    Accessible.ignored: true
+                ProgressSpinner {
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: 24
+                    height: 24
                 }
-                Label {
+                TextLabel {
+                    anchors.verticalCenter: parent.verticalCenter
                     text: qsTr("Restoring your session…")
                     font: Theme.font(13)
                     color: Theme.textSecondary
@@ -46,25 +29,21 @@ Item {
         }
     }
 
-    Component {
-        id: signIn
-
-        Item {
-            SignInCard {
-                anchors.centerIn: parent
-            }
-        }
+    Loader {
+        anchors.centerIn: parent
+        active: AuthStore.phase === AuthStore.SignedOut
+        source: "SignInCard.qml"
     }
 
-    Component {
-        id: content
-
-        ContentView {}
+    Loader {
+        anchors.fill: parent
+        active: AuthStore.phase === AuthStore.Authenticated
+        source: "../workspace/ContentView.qml"
     }
 
-    Component {
-        id: recovery
-
-        RecoveryPanel {}
+    Loader {
+        anchors.fill: parent
+        active: AuthStore.phase === AuthStore.Recovery
+        source: "RecoveryPanel.qml"
     }
 }

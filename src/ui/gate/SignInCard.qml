@@ -1,6 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
-import QtQuick.Layouts
 import Tolvan
 
 // The two-step e-mail sign-in: the address, then the code.
@@ -27,11 +25,12 @@ Rectangle {
 
     Component.onCompleted: focusCurrentField()
 
-    ColumnLayout {
+    Column {
         id: column
 
-        anchors.fill: parent
-        anchors.margins: 24
+        x: 24
+        y: 24
+        width: parent.width - 48
         spacing: 20
 
         StaticIcon {
@@ -40,17 +39,17 @@ Rectangle {
             color: Theme.accent
         }
 
-        ColumnLayout {
-            Layout.fillWidth: true
+        Column {
+            width: parent.width
             spacing: 6
 
-            Label {
+            TextLabel {
                 text: AuthStore.codeSent ? qsTr("Check your email") : qsTr("Welcome to Tolvan")
                 font: Theme.font(16)
                 color: Theme.textPrimary
             }
-            Label {
-                Layout.fillWidth: true
+            TextLabel {
+                width: parent.width
                 text: form.subtitle
                 wrapMode: Text.Wrap
                 font: Theme.font(14, Font.DemiBold)
@@ -61,7 +60,7 @@ Rectangle {
         TextInputField {
             id: emailField
 
-            Layout.fillWidth: true
+            width: parent.width
             visible: !AuthStore.codeSent
             placeholderText: qsTr("Email address")
             accessibleName: qsTr("Email address")
@@ -74,7 +73,7 @@ Rectangle {
         TextInputField {
             id: codeField
 
-            Layout.fillWidth: true
+            width: parent.width
             visible: AuthStore.codeSent
             placeholderText: qsTr("Sign-in code")
             accessibleName: qsTr("Email sign-in code")
@@ -84,8 +83,8 @@ Rectangle {
             onAccepted: form.submit()
         }
 
-        Label {
-            Layout.fillWidth: true
+        TextLabel {
+            width: parent.width
             visible: AuthStore.hasMessage
             text: AuthStore.message
             wrapMode: Text.Wrap
@@ -94,7 +93,7 @@ Rectangle {
             Accessible.name: qsTr("Authentication message: %1").arg(AuthStore.message)
         }
 
-        RowLayout {
+        Row {
             spacing: 12
 
             PrimaryButton {
@@ -103,16 +102,13 @@ Rectangle {
                 enabled: form.canSubmit
                 onClicked: form.submit()
             }
-            BusyIndicator {
-                Layout.preferredWidth: 20
-                Layout.preferredHeight: 20
+            ProgressSpinner {
+                anchors.verticalCenter: parent.verticalCenter
                 visible: AuthStore.isBusy
-                running: visible
-                Accessible.ignored: true
             }
         }
 
-        RowLayout {
+        Row {
             visible: AuthStore.codeSent
             spacing: 16
 

@@ -34,11 +34,10 @@ ColumnLayout {
             }
         }
 
-        BusyIndicator {
+        ProgressSpinner {
             Layout.preferredWidth: 20
             Layout.preferredHeight: 20
             visible: BillingStore.settingsControl === BillingStore.Progress
-            running: visible
         }
         SettingsActionButton {
             visible: BillingStore.settingsControl === BillingStore.Retry

@@ -1,9 +1,8 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tolvan
 
 // The main window: the account gate over the whole window.
-ApplicationWindow {
+Window {
     id: window
 
     title: qsTr("Tolvan")

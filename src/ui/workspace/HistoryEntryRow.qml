@@ -150,7 +150,7 @@ AbstractButton {
             Layout.preferredWidth: 20
             Layout.preferredHeight: 20
 
-            BusyIndicator {
+            ProgressSpinner {
                 anchors.centerIn: parent
                 width: 20
                 height: 20

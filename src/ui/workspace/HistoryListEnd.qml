@@ -22,7 +22,7 @@ Item {
             visible: HistoryStore.listEnd === HistoryStore.Loading
             spacing: 8
 
-            BusyIndicator {
+            ProgressSpinner {
                 Layout.preferredWidth: 20
                 Layout.preferredHeight: 20
                 running: parent.visible

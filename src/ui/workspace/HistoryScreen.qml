@@ -272,23 +272,8 @@ Item {
                 ToolTip.text: qsTr("Permanently delete all translation and writing history.")
                 ToolTip.visible: hovered
                 ToolTip.delay: 800
+                symbol: "trash"
                 onClicked: clearDialog.open()
-
-                contentItem: Row {
-                    spacing: 6
-                    StaticIcon {
-                        anchors.verticalCenter: parent.verticalCenter
-                        systemName: "trash"
-                        color: Theme.destructive
-                        size: 14
-                    }
-                    Text {
-                        anchors.verticalCenter: parent.verticalCenter
-                        text: clearButton.text
-                        font: clearButton.font
-                        color: clearButton.foregroundColor
-                    }
-                }
             }
         }
     }
