@@ -20,14 +20,22 @@ Item {
         }
     }
 
+    function followStore() {
+        if (!BillingStore.isPresentingPlans)
+            sheet.close();
+        else if (root.Window.active)
+            sheet.open();
+    }
+
+    // It is built when the plans are first presented, so it follows the store
+    // from its start too.
+    Component.onCompleted: followStore()
+
     Connections {
         target: BillingStore
 
         function onIsPresentingPlansChanged() {
-            if (!BillingStore.isPresentingPlans)
-                sheet.close();
-            else if (root.Window.active)
-                sheet.open();
+            root.followStore();
         }
     }
 
@@ -110,12 +118,10 @@ Item {
                 Item {
                     Layout.fillWidth: true
                 }
-                BusyIndicator {
+                ProgressSpinner {
                     running: parent.visible
                     Layout.preferredWidth: 16
                     Layout.preferredHeight: 16
-                    padding: 0
-                    Accessible.ignored: true
                 }
                 Label {
                     text: qsTr("Loading plans…")

@@ -7,7 +7,10 @@ ToolButton {
     id: control
 
     Accessible.name: qsTr("Account: %1").arg(AuthStore.email)
-    onClicked: menu.open()
+    onClicked: {
+        menuLoader.active = true;
+        menuLoader.item.menu.open();
+    }
 
     contentItem: Row {
         spacing: 6
@@ -34,18 +37,29 @@ ToolButton {
         }
     }
 
-    Menu {
-        id: menu
+    // Built the first time it opens.
+    Loader {
+        id: menuLoader
 
-        y: control.height + 4
+        active: false
 
-        MenuItem {
-            text: AuthStore.hasSession ? AuthStore.email : qsTr("Account")
-            enabled: false
-        }
-        MenuItem {
-            text: qsTr("Sign out")
-            onTriggered: AuthStore.startSignOut()
+        sourceComponent: Item {
+            property alias menu: menu
+
+            Menu {
+                id: menu
+
+                y: control.height + 4
+
+                MenuItem {
+                    text: AuthStore.hasSession ? AuthStore.email : qsTr("Account")
+                    enabled: false
+                }
+                MenuItem {
+                    text: qsTr("Sign out")
+                    onTriggered: AuthStore.startSignOut()
+                }
+            }
         }
     }
 }

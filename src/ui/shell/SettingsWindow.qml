@@ -31,7 +31,10 @@ ApplicationWindow {
         width: window.width - 48
     }
 
-    BillingPlanSheet {
+    // Built the first time the plans are presented.
+    Loader {
         anchors.fill: parent
+        active: BillingStore.isPresentingPlans || status === Loader.Ready
+        sourceComponent: BillingPlanSheet {}
     }
 }

@@ -63,21 +63,21 @@ Item {
                 content: workspaceContent
             }
         }
+        // By file, so a start compiles only the workspace it shows.
         Loader {
             active: workspaceContent.workspaceIndex === 1 || status === Loader.Ready
-            sourceComponent: WriteScreen {
-                content: workspaceContent
-            }
+            Component.onCompleted: setSource("WriteScreen.qml", { content: workspaceContent })
         }
         Loader {
             active: workspaceContent.workspaceIndex === 2 || status === Loader.Ready
-            sourceComponent: HistoryScreen {
-                content: workspaceContent
-            }
+            Component.onCompleted: setSource("HistoryScreen.qml", { content: workspaceContent })
         }
     }
 
-    BillingPlanSheet {
+    // Built the first time the plans are presented.
+    Loader {
         anchors.fill: parent
+        active: BillingStore.isPresentingPlans || status === Loader.Ready
+        sourceComponent: BillingPlanSheet {}
     }
 }

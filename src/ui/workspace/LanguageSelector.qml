@@ -13,7 +13,7 @@ AbstractButton {
 
     signal chosen(var language)
 
-    readonly property bool isPresented: popover.isPresented
+    readonly property bool isPresented: popoverLoader.item !== null && popoverLoader.item.isPresented
 
     leftPadding: 10
     rightPadding: 8
@@ -25,14 +25,16 @@ AbstractButton {
 
     onClicked: {
         if (selection)
-            picker.remember(selection.code);
+            languagePicker.remember(selection.code);
+        popoverLoader.active = true;
+        const popover = popoverLoader.item;
         if (!popover.isPresented)
-            pickerView.reset();
+            popover.reset();
         popover.isPresented = !popover.isPresented;
     }
 
     LanguagePicker {
-        id: picker
+        id: languagePicker
 
         languages: control.languages
     }
@@ -62,18 +64,30 @@ AbstractButton {
         }
     }
 
-    ArrowlessPopover {
-        id: popover
+    // Built the first time it opens: most starts never open it.
+    Loader {
+        id: popoverLoader
 
-        LanguagePickerPopover {
-            id: pickerView
+        anchors.fill: parent
+        active: false
 
-            picker: picker
-            selection: control.selection
-            onChosen: language => {
-                control.chosen(language);
-                picker.remember(language.code);
-                popover.isPresented = false;
+        sourceComponent: ArrowlessPopover {
+            id: popover
+
+            function reset() {
+                pickerView.reset();
+            }
+
+            LanguagePickerPopover {
+                id: pickerView
+
+                picker: languagePicker
+                selection: control.selection
+                onChosen: language => {
+                    control.chosen(language);
+                    languagePicker.remember(language.code);
+                    popover.isPresented = false;
+                }
             }
         }
     }
