@@ -31,7 +31,10 @@ void ButtonBase::click()
 
 void ButtonBase::mousePressEvent(QMouseEvent *event)
 {
-    forceActiveFocus(Qt::MouseFocusReason);
+    // A button left out of the Tab order keeps the focus where it is.
+    if (activeFocusOnTab()) {
+        forceActiveFocus(Qt::MouseFocusReason);
+    }
     setDown(true);
     event->accept();
 }

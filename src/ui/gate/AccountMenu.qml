@@ -1,18 +1,34 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tolvan
 
 // The signed-in account: its address and "Sign out".
-ToolButton {
+ButtonBase {
     id: control
 
+    implicitWidth: label.implicitWidth + 12
+    implicitHeight: label.implicitHeight + 12
+    Accessible.role: Accessible.Button
     Accessible.name: qsTr("Account: %1").arg(AuthStore.email)
+    Accessible.onPressAction: click()
     onClicked: {
         menuLoader.active = true;
         menuLoader.item.menu.open();
     }
 
-    contentItem: Row {
+    Rectangle {
+        anchors.fill: parent
+        radius: 8
+        color: control.down || control.hovered ? Theme.controlBackground : "transparent"
+        FocusRing {
+            control: control
+            radius_: 8
+        }
+    }
+
+    Row {
+        id: label
+
+        anchors.centerIn: parent
         spacing: 6
         StaticIcon {
             anchors.verticalCenter: parent.verticalCenter
@@ -28,38 +44,13 @@ ToolButton {
         }
     }
 
-    background: Rectangle {
-        radius: 8
-        color: control.down || control.hovered ? Theme.controlBackground : "transparent"
-        FocusRing {
-            control: control
-            radius_: 8
-        }
-    }
-
-    // Built the first time it opens.
+    // By file and on the first click: the menu needs the controls library,
+    // which a start does without.
     Loader {
         id: menuLoader
 
+        anchors.fill: parent
         active: false
-
-        sourceComponent: Item {
-            property alias menu: menu
-
-            Menu {
-                id: menu
-
-                y: control.height + 4
-
-                MenuItem {
-                    text: AuthStore.hasSession ? AuthStore.email : qsTr("Account")
-                    enabled: false
-                }
-                MenuItem {
-                    text: qsTr("Sign out")
-                    onTriggered: AuthStore.startSignOut()
-                }
-            }
-        }
+        source: "AccountActionsMenu.qml"
     }
 }

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tolvan
 
@@ -74,10 +73,11 @@ Item {
         }
     }
 
-    // Built the first time the plans are presented.
+    // By file, the first time the plans are presented: the sheet needs the
+    // controls library, which a start does without.
     Loader {
         anchors.fill: parent
         active: BillingStore.isPresentingPlans || status === Loader.Ready
-        sourceComponent: BillingPlanSheet {}
+        source: "../billing/BillingPlanSheet.qml"
     }
 }

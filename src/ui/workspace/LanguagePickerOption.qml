@@ -1,9 +1,8 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tolvan
 
 // One language in the picker; the chosen one in the accent colour.
-AbstractButton {
+ButtonBase {
     id: control
 
     required property var language
@@ -12,14 +11,26 @@ AbstractButton {
     property bool isCurrent: false
 
     implicitHeight: 30
-    leftPadding: 10
-    rightPadding: 8
-    focusPolicy: Qt.NoFocus
+    activeFocusOnTab: false
+    Accessible.role: Accessible.Button
     Accessible.name: language.name
+    Accessible.onPressAction: click()
     Accessible.selected: isSelected
     Accessible.selectable: true
 
-    contentItem: Item {
+    Rectangle {
+        anchors.fill: parent
+        radius: 6
+        color: control.isSelected ? Theme.accent : control.hovered ? Theme.controlBackground : Theme.surface
+        border.width: control.isCurrent ? 2 : 0
+        border.color: control.isSelected ? Theme.onAccent : Theme.accent
+    }
+
+    Item {
+        anchors.fill: parent
+        anchors.leftMargin: 10
+        anchors.rightMargin: 8
+
         Text {
             anchors.left: parent.left
             anchors.right: mark.left
@@ -39,12 +50,5 @@ AbstractButton {
             size: 14
             color: Theme.onAccent
         }
-    }
-
-    background: Rectangle {
-        radius: 6
-        color: control.isSelected ? Theme.accent : control.hovered ? Theme.controlBackground : Theme.surface
-        border.width: control.isCurrent ? 2 : 0
-        border.color: control.isSelected ? Theme.onAccent : Theme.accent
     }
 }

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tolvan
 
@@ -47,7 +46,7 @@ FocusScope {
     width: 440
     height: 340
 
-    component SectionTitle: Label {
+    component SectionTitle: TextLabel {
         font: Theme.font(11, Font.DemiBold)
         color: Theme.textSecondary
     }
@@ -142,54 +141,61 @@ FocusScope {
             }
         }
 
-        Flickable {
-            id: flick
-
+        Item {
             Layout.fillWidth: true
             Layout.fillHeight: true
-            clip: true
-            contentHeight: column.height
-            boundsBehavior: Flickable.StopAtBounds
-            ScrollBar.vertical: ScrollBar {}
 
-            Column {
-                id: column
+            Flickable {
+                id: flick
 
-                width: flick.width
-                spacing: 8
+                anchors.fill: parent
+                clip: true
+                contentHeight: column.height
+                boundsBehavior: Flickable.StopAtBounds
 
-                SectionTitle {
-                    visible: recentGrid.count > 0
-                    text: qsTr("RECENT LANGUAGES")
-                }
-                LanguageGrid {
-                    id: recentGrid
+                Column {
+                    id: column
 
-                    visible: count > 0
-                    popover: root
-                    searchField: search
-                    model: root.picker.recentLanguages
-                    previous: search
-                    next: allGrid
-                }
-                SectionTitle {
-                    text: qsTr("ALL LANGUAGES")
-                }
-                LanguageGrid {
-                    id: allGrid
+                    width: flick.width
+                    spacing: 8
 
-                    visible: count > 0
-                    popover: root
-                    searchField: search
-                    model: root.picker.filteredLanguages
-                    previous: recentGrid.count > 0 ? recentGrid : search
+                    SectionTitle {
+                        visible: recentGrid.count > 0
+                        text: qsTr("RECENT LANGUAGES")
+                    }
+                    LanguageGrid {
+                        id: recentGrid
+
+                        visible: count > 0
+                        popover: root
+                        searchField: search
+                        model: root.picker.recentLanguages
+                        previous: search
+                        next: allGrid
+                    }
+                    SectionTitle {
+                        text: qsTr("ALL LANGUAGES")
+                    }
+                    LanguageGrid {
+                        id: allGrid
+
+                        visible: count > 0
+                        popover: root
+                        searchField: search
+                        model: root.picker.filteredLanguages
+                        previous: recentGrid.count > 0 ? recentGrid : search
+                    }
+                    TextLabel {
+                        visible: allGrid.count === 0
+                        text: qsTr("No languages found")
+                        font: Theme.font(13)
+                        color: Theme.textSecondary
+                    }
                 }
-                Label {
-                    visible: allGrid.count === 0
-                    text: qsTr("No languages found")
-                    font: Theme.font(13)
-                    color: Theme.textSecondary
-                }
+            }
+
+            VerticalScrollBar {
+                flickable: flick
             }
         }
     }

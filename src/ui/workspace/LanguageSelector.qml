@@ -1,10 +1,9 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tolvan
 
 // A language of the Translate workspace: the chosen language's name and a
 // chevron; it opens the picker under itself.
-AbstractButton {
+ButtonBase {
     id: control
 
     property string title
@@ -15,13 +14,12 @@ AbstractButton {
 
     readonly property bool isPresented: popoverLoader.item !== null && popoverLoader.item.isPresented
 
-    leftPadding: 10
-    rightPadding: 8
-    topPadding: 6
-    bottomPadding: 6
-    focusPolicy: Qt.StrongFocus
+    implicitWidth: label.implicitWidth + 18
+    implicitHeight: label.implicitHeight + 12
+    Accessible.role: Accessible.Button
     Accessible.name: title
     Accessible.description: selection ? selection.name : qsTr("No language selected")
+    Accessible.onPressAction: click()
 
     onClicked: {
         if (selection)
@@ -39,7 +37,21 @@ AbstractButton {
         languages: control.languages
     }
 
-    contentItem: Row {
+    Rectangle {
+        anchors.fill: parent
+        radius: 8
+        color: control.hovered ? Theme.controlBackground : "transparent"
+        FocusRing {
+            control: control
+            radius_: 8
+        }
+    }
+
+    Row {
+        id: label
+
+        x: 10
+        anchors.verticalCenter: parent.verticalCenter
         spacing: 6
         Text {
             anchors.verticalCenter: parent.verticalCenter
@@ -52,15 +64,6 @@ AbstractButton {
             systemName: control.isPresented ? "chevron.up" : "chevron.down"
             size: 12
             color: control.isPresented ? Theme.accent : Theme.textSecondary
-        }
-    }
-
-    background: Rectangle {
-        radius: 8
-        color: control.hovered ? Theme.controlBackground : "transparent"
-        FocusRing {
-            control: control
-            radius_: 8
         }
     }
 

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tolvan
 
@@ -36,22 +35,20 @@ Item {
                 onChosen: language => TranslationStore.source = language
             }
 
-            AbstractButton {
+            ButtonBase {
                 id: swap
 
                 implicitWidth: 32
                 implicitHeight: 32
                 enabled: TranslationStore.canSwapLanguages
                 opacity: enabled ? 1.0 : 0.4
+                Accessible.role: Accessible.Button
                 Accessible.name: qsTr("Swap languages")
+                Accessible.onPressAction: click()
                 onClicked: TranslationStore.swapLanguages()
 
-                contentItem: StaticIcon {
-                    systemName: "arrow.left.arrow.right"
-                    size: 16
-                    color: Theme.accent
-                }
-                background: Rectangle {
+                Rectangle {
+                    anchors.fill: parent
                     radius: height / 2
                     color: Theme.elevatedControl
                     border.width: 1
@@ -59,6 +56,12 @@ Item {
                     FocusRing {
                         control: swap
                     }
+                }
+                StaticIcon {
+                    anchors.centerIn: parent
+                    systemName: "arrow.left.arrow.right"
+                    size: 16
+                    color: Theme.accent
                 }
             }
 
@@ -88,7 +91,7 @@ Item {
                 Layout.margins: 20
                 spacing: 8
 
-                PlaceholderTextEditor {
+                PasteTextEditor {
                     id: input
 
                     Layout.fillWidth: true
@@ -102,7 +105,7 @@ Item {
                     onFocusRequestHandled: root.content.translateWantsFocus = false
                 }
 
-                Label {
+                TextLabel {
                     text: TranslationStore.characterCountText
                     font: Theme.font(11)
                     color: Theme.textSecondary

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import Tolvan
 
 // The three workspaces in a capsule, the selection sliding between them.
@@ -56,23 +55,28 @@ Rectangle {
                 { title: qsTr("History"), symbol: "clock", hint: qsTr("Ctrl+3") }
             ]
 
-            AbstractButton {
+            ButtonBase {
                 id: tab
 
                 required property var modelData
                 required property int index
                 readonly property bool isSelected: root.content.workspaceIndex === index
 
-                checkable: false
-                checked: isSelected
-                leftPadding: 16
-                rightPadding: 16
-                topPadding: 6
-                bottomPadding: 6
+                implicitWidth: label.implicitWidth + 32
+                implicitHeight: label.implicitHeight + 12
+                Accessible.role: Accessible.Button
                 Accessible.name: modelData.title
+                Accessible.onPressAction: click()
                 onClicked: root.content.workspace = index
 
-                contentItem: Row {
+                FocusRing {
+                    control: tab
+                }
+
+                Row {
+                    id: label
+
+                    anchors.centerIn: parent
                     spacing: 7
                     StaticIcon {
                         anchors.verticalCenter: parent.verticalCenter
@@ -92,12 +96,6 @@ Rectangle {
                         font: Theme.font(11)
                         color: Theme.textSecondary
                         Accessible.ignored: true
-                    }
-                }
-
-                background: Item {
-                    FocusRing {
-                        control: tab
                     }
                 }
             }

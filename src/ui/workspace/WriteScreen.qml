@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls.Basic
 import QtQuick.Layouts
 import Tolvan
 
@@ -17,7 +16,7 @@ Item {
         copyButton.copied = false;
     }
 
-    component PaneLabel: Label {
+    component PaneLabel: TextLabel {
         font: Theme.font(12, Font.Medium)
         color: Theme.textSecondary
     }
@@ -26,7 +25,7 @@ Item {
         anchors.fill: parent
         spacing: 0
 
-        Label {
+        TextLabel {
             Layout.leftMargin: 20
             Layout.topMargin: 14
             Layout.bottomMargin: 10
@@ -57,7 +56,7 @@ Item {
                     text: qsTr("Your draft")
                 }
 
-                PlaceholderTextEditor {
+                PasteTextEditor {
                     Layout.fillWidth: true
                     Layout.fillHeight: true
                     placeholder: qsTr("Enter a draft to improve…")
@@ -69,7 +68,7 @@ Item {
                     onFocusRequestHandled: root.content.writeWantsFocus = false
                 }
 
-                Label {
+                TextLabel {
                     text: WritingStore.wordCountText
                     font: Theme.font(11)
                     color: Theme.textSecondary
