@@ -1,3 +1,4 @@
+#include "buttonbase.h"
 #include "historylistmodel.h"
 #include "instancerequest.h"
 #include "languagepicker.h"
@@ -11,6 +12,7 @@
 #include <QAbstractItemModelTester>
 #include <QDBusVariant>
 #include <QLocale>
+#include <QQuickWindow>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -70,8 +72,9 @@ QStringList codesOf(const QVariantList &languages)
 
 } // namespace
 
-// The rules behind the desktop app's views, without a window: placement,
-// colours, the history list, the language picker and the settings cards.
+// The rules behind the desktop app's views: placement, colours, the history
+// list, the language picker, the settings cards, and how a button answers the
+// mouse, the keyboard and the focus.
 class UIRulesTest : public QObject {
     Q_OBJECT
 
@@ -160,6 +163,50 @@ private Q_SLOTS:
         QFETCH(QVariant, value);
         QFETCH(std::optional<bool>, expected);
         QCOMPARE(PortalColorScheme::prefersDark(value), expected);
+    }
+
+    void buttonClicks_data()
+    {
+        QTest::addColumn<QPoint>("releasedAt");
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("released on the button") << QPoint(20, 10) << 1;
+        QTest::newRow("released away from it") << QPoint(150, 10) << 0;
+    }
+
+    void buttonClicks()
+    {
+        QFETCH(QPoint, releasedAt);
+        QFETCH(int, clicks);
+        QQuickWindow window;
+        window.resize(200, 40);
+        ButtonBase button(window.contentItem());
+        button.setSize({100, 30});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy clicked(&button, &ButtonBase::clicked);
+
+        QTest::mousePress(&window, Qt::LeftButton, {}, {10, 10});
+        QVERIFY(button.isDown());
+        QVERIFY(button.hasActiveFocus());
+        QVERIFY(!button.hasVisualFocus());
+        QTest::mouseRelease(&window, Qt::LeftButton, {}, releasedAt);
+        QCOMPARE(clicked.count(), clicks);
+        QVERIFY(!button.isDown());
+
+        // Space clicks once however long it is held; Return is left to others.
+        QTest::keyPress(&window, Qt::Key_Space);
+        for (const QEvent::Type type : {QEvent::KeyRelease, QEvent::KeyPress}) {
+            QKeyEvent repeat(type, Qt::Key_Space, {}, QStringLiteral(" "), true);
+            QGuiApplication::sendEvent(&window, &repeat);
+        }
+        QVERIFY(button.isDown());
+        QTest::keyRelease(&window, Qt::Key_Space);
+        QTest::keyClick(&window, Qt::Key_Return);
+        QCOMPARE(clicked.count(), clicks + 1);
+
+        button.setFocus(false);
+        button.forceActiveFocus(Qt::TabFocusReason);
+        QVERIFY(button.hasVisualFocus());
     }
 
     void pasteFiresOnceAndOnlyWhenTheTextChanged()
@@ -413,5 +460,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(UIRulesTest)
+QTEST_MAIN(UIRulesTest)
 #include "tst_uirules.moc"
