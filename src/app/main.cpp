@@ -11,6 +11,8 @@
 #include <QQuickWindow>
 #include <QTimer>
 
+#include <fontconfig/fontconfig.h>
+
 #include <cstdio>
 #include <malloc.h>
 #include <ctime>
@@ -89,6 +91,27 @@ void chooseSceneGraphBackend()
     }
 }
 
+// The icon font is installed as TTF, WOFF and WOFF2 under one family name,
+// and Qt would take the WOFF2, which every start would then decompress. The
+// font configuration the app uses leaves the web formats out.
+void offerIconFontAsTrueType()
+{
+    static const FcChar8 rejectWebFormats[] =
+        "<?xml version=\"1.0\"?><fontconfig><selectfont><rejectfont>"
+        "<glob>*/material-design-icons-iconfont/*.woff</glob>"
+        "<glob>*/material-design-icons-iconfont/*.woff2</glob>"
+        "</rejectfont></selectfont></fontconfig>";
+    FcConfig *config = FcInitLoadConfig();
+    if (!config) {
+        return;
+    }
+    if (FcConfigParseAndLoadFromMemory(config, rejectWebFormats, FcTrue) &&
+        FcConfigBuildFonts(config)) {
+        FcConfigSetCurrent(config);
+    }
+    FcConfigDestroy(config);
+}
+
 void nameApplication()
 {
     QCoreApplication::setApplicationName(QStringLiteral("tolvan"));
@@ -129,6 +152,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    offerIconFontAsTrueType();
     QApplication application(argc, argv);
     nameApplication();
     chooseSceneGraphBackend();
