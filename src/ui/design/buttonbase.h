@@ -7,9 +7,9 @@ namespace Tolvan {
 
 // The behaviour of a push button without its looks, in plain Qt Quick: a
 // left click or Space clicks it, it takes the focus from Tab and from a
-// click (unless it is left out of the Tab order), and it tells its looks whether it is held down, hovered, or has
-// the focus from the keyboard. The first screen is built on it so that a
-// start needs no controls library.
+// click (unless it is left out of the Tab order), and it tells its looks
+// whether it is held down, hovered, or has the focus from the keyboard. The
+// first screen is built on it so that a start needs no controls library.
 class ButtonBase : public QQuickItem {
     Q_OBJECT
     QML_ELEMENT

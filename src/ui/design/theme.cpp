@@ -25,6 +25,10 @@ Theme::Theme(DesktopAppearance &appearance, QObject *parent)
 {
     connect(&m_appearance, &DesktopAppearance::isDarkChanged, this, [this] {
         applyWidgetPalette();
+        m_sharedWith.removeAll(nullptr);
+        for (const QPointer<QQuickWindow> &window : std::as_const(m_sharedWith)) {
+            copyApplicationPalette(*window);
+        }
         Q_EMIT paletteChanged();
     });
     applyWidgetPalette();
@@ -91,6 +95,58 @@ void Theme::applyWidgetPalette() const
     palette.setColor(QPalette::Disabled, QPalette::Text, color(ColorToken::TextSecondary));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, color(ColorToken::TextSecondary));
     QGuiApplication::setPalette(palette);
+}
+
+void Theme::sharePalette(QQuickWindow *window)
+{
+    if (!window) {
+        return;
+    }
+    m_sharedWith.append(window);
+    copyApplicationPalette(*window);
+}
+
+void Theme::copyApplicationPalette(QQuickWindow &window)
+{
+    // The window's palette object (QML's Window.palette) and its three colour
+    // groups, set role by role.
+    auto *target = window.property("palette").value<QObject *>();
+    if (!target) {
+        return;
+    }
+    static constexpr std::array groups{std::pair{"active", QPalette::Active},
+                                       std::pair{"inactive", QPalette::Inactive},
+                                       std::pair{"disabled", QPalette::Disabled}};
+    static constexpr std::array roles{std::pair{"window", QPalette::Window},
+                                      std::pair{"windowText", QPalette::WindowText},
+                                      std::pair{"base", QPalette::Base},
+                                      std::pair{"alternateBase", QPalette::AlternateBase},
+                                      std::pair{"text", QPalette::Text},
+                                      std::pair{"placeholderText", QPalette::PlaceholderText},
+                                      std::pair{"button", QPalette::Button},
+                                      std::pair{"buttonText", QPalette::ButtonText},
+                                      std::pair{"brightText", QPalette::BrightText},
+                                      std::pair{"light", QPalette::Light},
+                                      std::pair{"midlight", QPalette::Midlight},
+                                      std::pair{"mid", QPalette::Mid},
+                                      std::pair{"dark", QPalette::Dark},
+                                      std::pair{"shadow", QPalette::Shadow},
+                                      std::pair{"highlight", QPalette::Highlight},
+                                      std::pair{"highlightedText", QPalette::HighlightedText},
+                                      std::pair{"toolTipBase", QPalette::ToolTipBase},
+                                      std::pair{"toolTipText", QPalette::ToolTipText},
+                                      std::pair{"link", QPalette::Link},
+                                      std::pair{"linkVisited", QPalette::LinkVisited}};
+    const QPalette source = QGuiApplication::palette();
+    for (const auto &[groupName, group] : groups) {
+        auto *colors = target->property(groupName).value<QObject *>();
+        if (!colors) {
+            continue;
+        }
+        for (const auto &[roleName, role] : roles) {
+            colors->setProperty(roleName, source.color(group, role));
+        }
+    }
 }
 
 } // namespace Tolvan

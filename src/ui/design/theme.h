@@ -4,7 +4,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QList>
 #include <QObject>
+#include <QPointer>
+#include <QQuickWindow>
 #include <QtQml/qqmlregistration.h>
 
 class QQmlEngine;
@@ -69,14 +72,20 @@ public:
     Q_INVOKABLE QFont font(int size, int weight = QFont::Normal) const;
     // The glyph drawing a symbol, in the icon font.
     Q_INVOKABLE QString icon(const QString &symbolName) const;
+    // Gives a plain window the application's colours, now and whenever the
+    // appearance changes, for the library controls it shows (menus, tool
+    // tips): unlike an ApplicationWindow, it does not take them itself.
+    Q_INVOKABLE void sharePalette(QQuickWindow *window);
 
 Q_SIGNALS:
     void paletteChanged();
 
 private:
     void applyWidgetPalette() const;
+    static void copyApplicationPalette(QQuickWindow &window);
 
     DesktopAppearance &m_appearance;
+    QList<QPointer<QQuickWindow>> m_sharedWith;
 };
 
 } // namespace Tolvan

@@ -9,6 +9,7 @@ Window {
     minimumWidth: 720
     minimumHeight: 440
     color: Theme.canvas
+    Component.onCompleted: Theme.sharePalette(window)
 
     AccountGate {
         window: window
