@@ -14,9 +14,9 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
-#include <malloc.h>
 #include <ctime>
 #include <functional>
+#include <malloc.h>
 #include <memory>
 
 Q_IMPORT_QML_PLUGIN(TolvanPlugin)
