@@ -27,22 +27,22 @@ void EditMenu::popup()
     }
     if (!m_menu) {
         m_menu = std::make_unique<QMenu>();
-        addAction(tr("Cut"), QKeySequence::Cut, "cut");
-        addAction(tr("Copy"), QKeySequence::Copy, "copy");
-        QAction *paste = m_menu->addAction(tr("Paste"), this, &EditMenu::pasteRequested);
-        paste->setShortcut(QKeySequence::Paste);
+        m_cut = addAction(tr("Cut"), QKeySequence::Cut, "cut");
+        m_copy = addAction(tr("Copy"), QKeySequence::Copy, "copy");
+        m_paste = m_menu->addAction(tr("Paste"), this, &EditMenu::pasteRequested);
+        m_paste->setShortcut(QKeySequence::Paste);
         m_menu->addSeparator();
         addAction(tr("Select All"), QKeySequence::SelectAll, "selectAll");
     }
-    const QList<QAction *> actions = m_menu->actions();
     const bool hasSelection = !m_editor->property("selectedText").toString().isEmpty();
-    actions.at(0)->setEnabled(hasSelection);
-    actions.at(1)->setEnabled(hasSelection);
-    actions.at(2)->setEnabled(m_editor->property("canPaste").toBool());
+    m_cut->setEnabled(hasSelection);
+    m_copy->setEnabled(hasSelection);
+    m_paste->setEnabled(m_editor->property("canPaste").toBool());
     m_menu->popup(QCursor::pos());
 }
 
-void EditMenu::addAction(const QString &title, QKeySequence::StandardKey key, const char *method)
+QAction *EditMenu::addAction(const QString &title, QKeySequence::StandardKey key,
+                             const char *method)
 {
     QAction *action = m_menu->addAction(title, this, [this, method] {
         if (m_editor) {
@@ -51,6 +51,7 @@ void EditMenu::addAction(const QString &title, QKeySequence::StandardKey key, co
     });
     // Shown beside the title; the editor itself answers the keys.
     action->setShortcut(key);
+    return action;
 }
 
 } // namespace Tolvan

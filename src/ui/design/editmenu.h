@@ -33,10 +33,13 @@ Q_SIGNALS:
     void pasteRequested();
 
 private:
-    void addAction(const QString &title, QKeySequence::StandardKey key, const char *method);
+    QAction *addAction(const QString &title, QKeySequence::StandardKey key, const char *method);
 
     QPointer<QQuickItem> m_editor;
     std::unique_ptr<QMenu> m_menu;
+    QAction *m_cut = nullptr;
+    QAction *m_copy = nullptr;
+    QAction *m_paste = nullptr;
 };
 
 } // namespace Tolvan
