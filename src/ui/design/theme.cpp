@@ -94,6 +94,9 @@ void Theme::applyWidgetPalette() const
     palette.setColor(QPalette::Disabled, QPalette::WindowText, color(ColorToken::TextSecondary));
     palette.setColor(QPalette::Disabled, QPalette::Text, color(ColorToken::TextSecondary));
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, color(ColorToken::TextSecondary));
+    // The widget style etches disabled menu texts in the light colour, which
+    // on a dark menu reads as a white shadow: the etch takes the menu's colour.
+    palette.setColor(QPalette::Disabled, QPalette::Light, color(ColorToken::Canvas));
     QGuiApplication::setPalette(palette);
 }
 
