@@ -22,15 +22,15 @@ Item {
 
         x: 3
         y: Math.min(root.height - height, root.flickable.visibleArea.yPosition * root.height)
-        width: drag.containsMouse || drag.pressed ? 6 : 4
+        width: pointer.containsMouse || pointer.pressed ? 6 : 4
         height: root.handleHeight
         radius: width / 2
         color: Theme.textSecondary
-        opacity: drag.pressed ? 0.8 : drag.containsMouse ? 0.6 : 0.4
+        opacity: pointer.pressed ? 0.8 : pointer.containsMouse ? 0.6 : 0.4
     }
 
     MouseArea {
-        id: drag
+        id: pointer
 
         property real grabOffset: 0
 
