@@ -383,14 +383,32 @@ void BillingStore::setFallbackBillingURL(const std::optional<QUrl> &fallbackBill
                    &BillingStore::fallbackBillingURLChanged);
 }
 
+QString BillingStore::statusText() const
+{
+    if (!m_statusText) {
+        m_statusText = BillingSummary::statusText(isSignedIn(), m_response, m_isLoading);
+    }
+    return *m_statusText;
+}
+
+QString BillingStore::checkoutNote() const
+{
+    if (!m_checkoutNote) {
+        m_checkoutNote = BillingSummary::checkoutNote(plan(m_selectedPlan));
+    }
+    return *m_checkoutNote;
+}
+
 void BillingStore::updateDerived()
 {
     const bool signedIn = isSignedIn();
     assignProperty(this, m_planTitle, BillingSummary::planTitle(signedIn, m_response),
                    &BillingStore::planTitleChanged);
-    assignProperty(this, m_statusText,
-                   BillingSummary::statusText(signedIn, m_response, m_isLoading),
-                   &BillingStore::statusTextChanged);
+    if (m_statusText) {
+        assignProperty(this, *m_statusText,
+                       BillingSummary::statusText(signedIn, m_response, m_isLoading),
+                       &BillingStore::statusTextChanged);
+    }
     SettingsControl control = SettingsControl::Manage;
     if (!signedIn) {
         control = SettingsControl::Nothing;
@@ -401,8 +419,10 @@ void BillingStore::updateDerived()
     }
     assignProperty(this, m_settingsControl, control, &BillingStore::settingsControlChanged);
     const auto selected = plan(m_selectedPlan);
-    assignProperty(this, m_checkoutNote, BillingSummary::checkoutNote(selected),
-                   &BillingStore::checkoutNoteChanged);
+    if (m_checkoutNote) {
+        assignProperty(this, *m_checkoutNote, BillingSummary::checkoutNote(selected),
+                       &BillingStore::checkoutNoteChanged);
+    }
     assignProperty(
         this, m_checkoutButtonTitle,
         BillingSummary::checkoutButtonTitle(m_activeAction == Action::Checkout, selected),

@@ -109,9 +109,9 @@ public:
     std::optional<BillingPlan> plan(BillingPlanID id) const;
 
     QString planTitle() const { return m_planTitle; }
-    QString statusText() const { return m_statusText; }
+    QString statusText() const;
     SettingsControl settingsControl() const { return m_settingsControl; }
-    QString checkoutNote() const { return m_checkoutNote; }
+    QString checkoutNote() const;
     QString checkoutButtonTitle() const { return m_checkoutButtonTitle; }
     bool canStartCheckout() const { return m_canStartCheckout; }
     QString manageButtonTitle() const { return m_manageButtonTitle; }
@@ -192,9 +192,12 @@ private:
     std::optional<QUrl> m_fallbackBillingURL;
 
     QString m_planTitle;
-    QString m_statusText;
+    // Formatting these two loads the locale's date and currency data, which
+    // nothing on the first screen needs: each is made when first read and
+    // kept current from then on.
+    mutable std::optional<QString> m_statusText;
     SettingsControl m_settingsControl = SettingsControl::Nothing;
-    QString m_checkoutNote;
+    mutable std::optional<QString> m_checkoutNote;
     QString m_checkoutButtonTitle;
     bool m_canStartCheckout = false;
     QString m_manageButtonTitle;

@@ -335,6 +335,26 @@ private Q_SLOTS:
                  shown);
     }
 
+    // The status and checkout texts are made when first read; from then on
+    // the store keeps them current and announces each change.
+    void readTextsFollowTheStore()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        Harness h;
+        const QString unloaded = h.store.statusText();
+        QCOMPARE(h.store.checkoutNote(), BillingSummary::checkoutNote(std::nullopt));
+        QSignalSpy status(&h.store, &BillingStore::statusTextChanged);
+        QSignalSpy note(&h.store, &BillingStore::checkoutNoteChanged);
+        h.load(billing(bothPlans));
+        h.store.setSelectedPlan(BillingPlanID::Monthly);
+        QVERIFY(!status.isEmpty());
+        QCOMPARE(h.store.statusText(), BillingSummary::statusText(true, billing(bothPlans), false));
+        QVERIFY(h.store.statusText() != unloaded);
+        QCOMPARE(note.count(), 2);
+        QCOMPARE(h.store.checkoutNote(),
+                 BillingSummary::checkoutNote(plan(BillingPlanID::Monthly)));
+    }
+
     void checkoutRow()
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
